@@ -1,0 +1,151 @@
+// The evaluator's dispatch over node kinds, the arithmetic and comparison
+// operators and the one-argument built-in functions.
+#include <cerrno>
+#include <cmath>
+
+#include "lang/engine.h"
+
+namespace orv {
+
+namespace {
+
+inline double compare(int op, double a, double b) {
+  switch (op) {
+    case '<': return a < b;
+    case '>': return a > b;
+    case GE: return a >= b;
+    case LE: return a <= b;
+    case '=':
+    case EQ: return a == b;
+    default: return a != b;  // NE: also true when either is a NaN
+  }
+}
+
+}  // namespace
+
+bool Engine::stackExhausted() {
+  return stackLimit_ && static_cast<const char*>(__builtin_frame_address(0)) < stackLimit_;
+}
+
+bool Engine::EvalExpr(ExprNode* n, double* result) {
+  if (!n) return false;
+  cmdper();
+  if (stop) return false;
+  if (stackExhausted()) {
+    errmsg(" evaluation too deeply nested");
+    return false;
+  }
+  switch (n->op) {
+    case VAR: return evalvar(n->sym, result);
+    case CON:
+      *result = n->value;
+      return true;
+    case LIST: return evalalternatives(n, result);
+    case CALL: return evalcall(n, result);
+    case PARM: return evalparm(n, result);
+    case VEC: return evalvec(n, result);
+    case SEL: return evalsel(n, result);
+    case IDX: return evalidx(n, result);
+    case RNG: return evalrng(n, result);
+    case FOLD: return evalfold(n, result);
+    case DIMS: return false;
+    case STR:
+      getstr = n->text;
+      return indexstr(result);
+    case BLK: return true;
+    case REF: return EvalExpr(n->left, result);
+    case SEQ:
+      EvalExpr(n->left, result);
+      gmissidx = 0;
+      return EvalExpr(n->right, result);
+    case KW_AND:
+    case KW_OR:
+    case KW_NOT:
+    case KW_UNKNOWN:
+    case KW_KNOWN: {
+      int truth;
+      if (!evalbool(n, &truth)) return false;
+      *result = truth ? 1.0 : 0.0;
+      return true;
+    }
+    case KW_WHEN: return evalwhen(n, result);
+    case KW_WHILE: return evalwhile(n, result);
+    case FN_COUNT: return count(n->left, result);
+    case FN_SUM: return evalsum(n, result);
+    case CFUN:
+    case MFUN:
+    case '|':
+    case ASSIGN:
+    case FN_DET:
+    case FN_READ:
+    case FN_SPRINTF:
+    case FN_WRITE:
+      return evalextension(n, result);
+    default: return evalbinary(n, result);
+  }
+}
+
+// Binary operators and one-argument built-ins: the left operand first; an
+// unknown one ends the evaluation before the right is looked at.
+bool Engine::evalbinary(ExprNode* n, double* result) {
+  double a;
+  if (!EvalExpr(n->left, &a)) return false;
+  bool known;
+  if (builtin1(n->op, result, &known, a)) return known;
+  double b;
+  if (!EvalExpr(n->right, &b)) return false;
+  switch (n->op) {
+    case '+': *result = a + b; return true;
+    case '-': *result = a - b; return true;
+    case '*': *result = a * b; return true;
+    case '/': *result = a / b; return true;
+    case '^': *result = b == 2.0 ? a * a : std::pow(a, b); return true;
+    case '<':
+    case '>':
+    case '=':
+    case GE:
+    case LE:
+    case EQ:
+    case NE: *result = compare(n->op, a, b); return true;
+    case FN_ATAN2: *result = std::atan2(a, b == 0 ? 0.0 : b) / angunits; return true;
+    default:
+      BugAlert("EvalExpr unknown op=%ld", n->op);
+      return false;
+  }
+}
+
+bool Engine::builtin1(int op, double* result, bool* known, double x) {
+  errno = 0;
+  double r;
+  switch (op) {
+    case FN_ABS: r = std::fabs(x); break;
+    case FN_ACOS: r = std::acos(x) / angunits; break;
+    case FN_ASIN: r = std::asin(x) / angunits; break;
+    case FN_ATAN: r = std::atan(x) / angunits; break;
+    case FN_COS: r = std::cos(x * angunits); break;
+    case FN_EXP: r = std::exp(x); break;
+    case FN_LN: r = std::log(x); break;
+    case FN_LOG: r = std::log10(x); break;
+    case FN_RAND: r = randr(x); break;
+    case FN_SIN: r = std::sin(x * angunits); break;
+    case FN_SQRT: r = std::sqrt(x); break;
+    case FN_TAN: r = std::tan(x * angunits); break;
+    case FN_TRUNC: r = std::trunc(x); break;
+    default: return false;
+  }
+  if (errno == EDOM) {
+    if (std::isnan(x)) {
+      *result = x;
+      *known = true;
+    } else {
+      errmsg2(" %s() argument range error", kBuiltinNames[op - FN_ABS]);
+      *known = false;
+    }
+    return true;
+  }
+  *result = r;
+  *known = true;
+  return true;
+}
+
+}  // namespace orv

@@ -1,0 +1,280 @@
+// The engine: all language, evaluation and run state of one document.
+//
+// Each module of the language is a group of Engine member functions in its
+// own source file (text buffer, scanner, nodes, symbols, parser, run driver,
+// evaluator, formatting). They share the state below the way the modules of a
+// small interpreter share one state record. Nothing here is global; every
+// document owns an Engine, and tests can run several side by side.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "lang/exprs.h"
+#include "lang/symtab.h"
+#include "lang/text_storage.h"
+#include "lang/tokens.h"
+
+namespace orv {
+
+// Room for the text of any number in any format with up to 255 places.
+inline constexpr std::size_t kNumberText = 400;
+
+// Largest nesting of an expression that the parser accepts.
+inline constexpr int kMaxNesting = 5000;
+
+
+// Per-document settings that a run reads.
+struct DocSettings {
+  int format = 2;  // 0 sci, 1 eng, 2 fix
+  int places = 2;  // 0 to 255
+  bool degrees = false;
+};
+
+// What the engine asks of its front end.
+class Host {
+ public:
+  virtual ~Host() = default;
+  // An internal inconsistency: show [text] (Mac OS Roman) to the user. The
+  // run goes on.
+  virtual void bugAlert(std::string_view text) = 0;
+};
+
+struct RunOutcome {
+  bool ok = true;              // the run succeeded (the passes reached the end)
+  std::size_t faultPos = 0;    // text position of the fault of a failed run
+  std::string status;          // status line text, Mac OS Roman bytes
+  int tabWidth = 0;            // tab width the worksheet asked for, 0 = none
+};
+
+class Engine {
+ public:
+  explicit Engine(Host& host);
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  void setSettings(const DocSettings& s);
+  const DocSettings& settings() const { return settings_; }
+
+  // The stop button. The flag may be set from any thread; the run notices it
+  // at its next poll.
+  void setStopRequest(const std::atomic<bool>* flag) { stopRequest_ = flag; }
+
+  // Runs the worksheet in [text], editing it. Needs a deep stack (see
+  // runOnLargeStack in lang/large_stack.h).
+  RunOutcome run(TextStorage& text);
+
+  // ===================================================================
+  // Everything below is the engine's inside: the language modules share it,
+  // and white-box tests reach it.
+  // ===================================================================
+
+  // ---- Run driver (lang/run.cpp)
+  int64_t dopass1();  // -1 on success, else the text position of the fault
+  int64_t dopass2();
+  bool pass();
+  void reparse();
+  void tabset();
+  void cmdper() {
+    if ((chk_++ & 0xFFFFF) == 0) pollStop();
+  }
+  void pollStop();
+
+  // ---- Text buffer and messages (lang/textbuf.cpp)
+  void WESetTextStorage(TextStorage* storage, int64_t offset, std::string buffer);
+  std::size_t WEInsert(std::string_view text);
+  void WEDelete();
+  void WESetStyle(int style);
+  void setinsert(std::size_t p) { selo = selhi = p; }
+  void insert(std::string_view text);
+  void replace(std::string_view text);
+  void del2eol();
+  void errmsg(std::string_view msg);
+  void errmsg2(const char* format, const char* arg);
+  void errmsg2(const char* format, double arg);
+  void BugAlert(const char* format, long arg);
+  void BugAlert(const char* text);
+  std::size_t textPos(std::size_t bufferPos) const { return bufferPos + seloff; }
+
+  // ---- Scanner (lang/scan.cpp)
+  void scan(std::size_t& p);
+  bool accept(int code);
+  void Require(int code);
+  static std::string pritok(int code);
+
+  // ---- Nodes (lang/exprs.cpp)
+  ExprNode* newexpr();
+  void freenode(ExprNode* n) { nodes_.give(n); }
+  ExprNode* makexpr(ExprNode* left, int op, ExprNode* right);
+  ExprNode* makecon(double value);
+  ExprNode* makestr(const char* text);
+  ExprNode* makeparm(int i);
+  ExprNode* makevar(Symbol* s);
+  void freexpr(ExprNode* n);
+  void freeparms(ExprNode* list);
+  void freechunks();
+
+  // ---- Strings and symbols (lang/symtab.cpp)
+  const char* putstr(const char* text);
+  const char* putstr(const char* text, std::size_t len);
+  bool chkstrs(std::size_t n);
+  Symbol* symref(const char* name);
+  Symbol* lookup(const char* name) const;  // no symbol is created
+  Symbol* localsym(Symbol* s);
+  void killocals();
+  void freesyms();
+  Symbol* allocsym();
+
+  // ---- Parser (lang/parser.cpp, lang/statements.cpp)
+  bool stmt();
+  bool estmt();
+  void includestmt();
+  void slabel();
+  bool imagestmt();
+  bool plotstmt();
+  bool imgfilestmt();
+  void definition(ExprNode* lhs);
+  bool fundef(ExprNode* call);
+  ExprNode* setdim(ExprNode* formula, int ndims);
+  void tablestmt();
+  void includeDocument(const char* name);
+  void defvar(Symbol* s, ExprNode* e);
+  bool arraydef(ExprNode* lhs);
+  bool expr(ExprNode** t);
+  bool cond(ExprNode** t);
+  bool aexpr(ExprNode** t);
+  bool asgn(ExprNode** t);
+  bool bxpr(ExprNode** t);
+  bool orx(ExprNode** t);
+  bool andx(ExprNode** t);
+  bool notx(ExprNode** t);
+  bool rel(ExprNode** t);
+  bool term(ExprNode** t);
+  bool mult(ExprNode** t);
+  bool negate(ExprNode** t);
+  bool concat(ExprNode** t);
+  bool pwr(ExprNode** t);
+  bool primary(ExprNode** t);
+  bool subscript(ExprNode** t);
+  bool funcall(Symbol* s, ExprNode** t);
+  bool parenexp(ExprNode** t);
+  bool selist(ExprNode** t);
+  bool incall(ExprNode** t);
+  ExprNode* sumcall();
+  ExprNode* readcall();
+  ExprNode* writecall();
+  ExprNode* twoparm(int code);
+  ExprNode* arglist(int close, int* count);
+  int Relop();
+  bool fparm(ExprNode* list, int* count);
+  void chkparms(Symbol* s, ExprNode* list);
+  void missexpr() { errmsg(" Missing expression"); }
+  bool enterNesting();
+  void leaveNesting() { --nest_; }
+
+  // ---- Evaluator (eval/eval.cpp, eval/calls.cpp, eval/conditions.cpp)
+  bool EvalExpr(ExprNode* n, double* result);
+  bool evalbool(ExprNode* n, int* truth);
+  bool evalvar(Symbol* s, double* result);
+  bool builtin1(int op, double* result, bool* known, double x);
+  bool evalsum(ExprNode* n, double* result);
+  bool evalcall(ExprNode* n, double* result);
+  bool evalparm(ExprNode* n, double* result);
+  bool evalalternatives(ExprNode* n, double* result);
+  bool evalwhen(ExprNode* n, double* result);
+  bool evalwhile(ExprNode* n, double* result);
+  ExprNode* evalparms(ExprNode* list);
+  ExprNode* getparm(int i);
+  bool toodeep(Symbol* s);
+  double randr(double x);
+  bool stackExhausted();
+  bool evalextension(ExprNode* n, double* result);
+
+  // ---- Result text (eval/result.cpp)
+  void eval(ExprNode* n);
+  bool neval(ExprNode* n);
+  void showarray(ExprNode* n);
+  int sprintnum(char* out, std::size_t size, double x) const;
+
+  // ---- Arrays and strings (eval/arrays.cpp, eval/stringops.cpp)
+  bool evalbinary(ExprNode* n, double* result);
+  bool evalidx(ExprNode* n, double* result);
+  bool evalavar(Symbol* s, double* result);
+  bool checkdims(Symbol* s, ExprNode* sizes, ExprNode* indices);
+  bool evalsel(ExprNode* n, double* result);
+  bool evalvec(ExprNode* n, double* result);
+  bool evalfold(ExprNode* n, double* result);
+  bool evalrng(ExprNode* n, double* result);
+  bool count(ExprNode* n, double* result);
+  bool indexstr(double* result);
+
+  // ---- Add-on interface pieces the run needs
+  bool GetVarVal(const char* name, double* value);
+
+  // ===================================================================
+  // State
+  // ===================================================================
+  Host& host_;
+  DocSettings settings_;
+  const std::atomic<bool>* stopRequest_ = nullptr;
+
+  // Run (lang/run.cpp)
+  int32_t stop = 0;
+  int32_t pass2 = 0;
+  uint64_t chk_ = 0;
+  double lastprint = 0;
+  int labn = 0;
+  int initplot = 1;
+  int firststrip = 0;
+  int32_t nstrips = 0;
+  Symbol* anyukn = nullptr;
+  int newtabWidth = 0;
+
+  // Text buffer
+  TextStorage* hWE = nullptr;
+  std::string cstring;     // the buffer; cstring.size() + 1 == bufend
+  std::size_t bufend = 0;  // length including the terminating NUL
+  int64_t seloff = 0;
+  std::size_t selo = 0, selhi = 0;
+  std::size_t lastsel = 0;
+  int havemsg = 0;
+  std::string statusText;
+
+  // Scanner
+  int32_t tokn = NOTOK;
+  double tokcon = 0;
+  char tokstr[128] = {};
+
+  // Parser
+  int32_t eqok = 0;
+  int nest_ = 0;
+
+  // Nodes, strings, symbols
+  NodePool nodes_;
+  StringPool strpool_;
+  SymbolRecords symrecs_;
+  Symbol* hashtab[kBuckets] = {};
+  std::vector<ExprNode*> freeStack_;  // work list of freexpr
+
+  // Evaluator
+  ExprNode* gindex = nullptr;
+  ExprNode* gparms = nullptr;
+  int gmissidx = 0;
+  int64_t gdim = 0;
+  double* gvec = nullptr;
+  const char* getstr = nullptr;
+  Symbol* uknvar = nullptr;
+  int anyasgn = 0;
+  double angunits = 1.0;
+  const char* stackLimit_ = nullptr;  // evaluation stops below this address
+  struct RandomState;
+  RandomState* random_ = nullptr;
+  static RandomState* newRandomState();
+  static void deleteRandomState(RandomState* r);
+};
+
+}  // namespace orv

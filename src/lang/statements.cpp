@@ -1,0 +1,327 @@
+// Statements: the statement loop's unit of work, definitions of variables,
+// functions and arrays, and the statements handed on to other modules.
+#include <vector>
+
+#include "lang/engine.h"
+
+namespace orv {
+
+// stmt -> EOL | 'include' name | 'table' list | 'slabel' aexpr
+//       | [ 'label' ] estmt EOL
+bool Engine::stmt() {
+  if (accept(EOL)) return true;
+  if (accept(KW_INCLUDE)) {
+    includestmt();
+    return true;
+  }
+  if (accept(KW_TABLE)) {
+    tablestmt();
+    return true;
+  }
+  if (accept(KW_SLABEL)) {
+    slabel();
+    return true;
+  }
+  bool label = accept(KW_LABEL);
+  bool ok = estmt();
+  if (ok && tokn != EOFTOK) Require(EOL);
+  if (label && pass2) ++labn;
+  return ok || label;
+}
+
+// estmt -> plot | image | imagefile | 'newaxis'
+//        | expr ( EOL | ':' | '=' EOL )       evaluation request
+//        | expr '=' expr                      definition
+bool Engine::estmt() {
+  if (plotstmt() || imagestmt() || imgfilestmt()) return true;
+  if (accept(KW_NEWAXIS)) return true;
+  ExprNode* lhs = nullptr;
+  if (!expr(&lhs)) return false;
+  switch (tokn) {
+    case ABORT:
+      freexpr(lhs);
+      return false;
+    case EOL:
+    case EOFTOK:
+      insert(":");
+      break;
+    case ':':
+      if (!pass2) del2eol();
+      accept(':');
+      break;
+    case '=':
+      accept('=');
+      if (tokn == EOL) {
+        replace(":");
+        break;
+      }
+      definition(lhs);
+      return true;
+    default:
+      Require('=');
+      freexpr(lhs);
+      return false;
+  }
+  if (pass2) eval(lhs);
+  freexpr(lhs);
+  return true;
+}
+
+// The definition L = R, after the '='.
+void Engine::definition(ExprNode* lhs) {
+  if (lhs->op == CALL) {
+    if (!fundef(lhs)) {
+      errmsg(" illegal parameter name");
+      freexpr(lhs);
+    }
+    return;
+  }
+  if (lhs->op == IDX) {
+    if (!arraydef(lhs)) {
+      errmsg(" illegal index name");
+      freexpr(lhs);
+    }
+    return;
+  }
+  ExprNode* rhs = nullptr;
+  expr(&rhs);
+  if (pass2 || !rhs) {
+    freexpr(lhs);
+    freexpr(rhs);
+    return;
+  }
+  Symbol* left = lhs->op == VAR ? lhs->sym : nullptr;
+  Symbol* right = rhs->op == VAR ? rhs->sym : nullptr;
+  if (!left && !right) {
+    errmsg(" illegal definition");
+    freexpr(lhs);
+    freexpr(rhs);
+    return;
+  }
+  // x = y with both names defines each by the other.
+  if (left) defvar(left, rhs);
+  if (right) defvar(right, lhs);
+  if (!right) freexpr(lhs);
+  if (!left) freexpr(rhs);
+}
+
+void Engine::defvar(Symbol* s, ExprNode* e) {
+  ExprNode* d = s->def;
+  if (!d) {
+    s->def = e;
+    return;
+  }
+  // An earlier two-way link s = t may be replaced silently.
+  if (d->op == VAR) {
+    Symbol* t = d->sym;
+    if (!t->def || (t->def->op == VAR && t->def->sym == s)) {
+      freexpr(d);
+      s->def = e;
+      return;
+    }
+  }
+  // The reverse of an existing link keeps the definition s has.
+  if (e->op == VAR && e->sym->def && e->sym->def->op == VAR && e->sym->def->sym == s) {
+    freexpr(e);
+    return;
+  }
+  errmsg2(" '%s' is already defined", s->name);
+  freexpr(d);
+  s->def = e;
+}
+
+// Makes a local symbol for each plain name of an argument list, numbering
+// them along the list from [first]. False (and no locals) when an element is
+// not a plain name.
+bool Engine::fparm(ExprNode* list, int* count) {
+  int i = 0;
+  for (ExprNode* l = list; l; l = l->right) {
+    if (l->op != LIST) {
+      BugAlert("fparm: bad list op=%ld", l->op);
+      break;
+    }
+    if (!l->left || l->left->op != VAR) {
+      killocals();
+      return false;
+    }
+    Symbol* local = localsym(l->left->sym);
+    local->def = makeparm(i++);
+  }
+  *count = i;
+  return true;
+}
+
+// fundef -> f '(' name { ',' name } ')' '=' expr
+bool Engine::fundef(ExprNode* call) {
+  int n;
+  if (!fparm(call->right, &n)) return false;
+  ExprNode* body = nullptr;
+  if (!expr(&body)) missexpr();
+  killocals();
+  Symbol* f = call->left->sym;
+  if (!pass2) {
+    if (f->def) {
+      errmsg2(" '%s' is already defined", f->name);
+      freexpr(f->def);
+    }
+    f->nparams = static_cast<uint16_t>(n);
+    f->def = body;
+  } else {
+    freexpr(body);
+  }
+  freexpr(call);
+  return true;
+}
+
+// arraydef -> a '[' name { ',' name } ']' '=' expr [ 'dim' '[' size { ',' size } ']' ]
+//           | f '(' names ')' '[' names ']' '=' ...
+bool Engine::arraydef(ExprNode* lhs) {
+  std::vector<ExprNode*> indices;  // leftmost first after the reverse below
+  ExprNode* base = lhs;
+  while (base->op == IDX) {
+    indices.insert(indices.begin(), base->right);
+    base = base->left;
+  }
+  for (ExprNode* i : indices)
+    if (!i || i->op != VAR) return false;
+  int nparams = 0;
+  Symbol* s;
+  if (base->op == VAR) {
+    s = base->sym;
+  } else if (base->op == CALL) {
+    if (!fparm(base->right, &nparams)) return false;
+    s = base->left->sym;
+  } else {
+    return false;
+  }
+  int ndims = static_cast<int>(indices.size());
+  for (int p = 0; p < ndims; ++p) localsym(indices[p]->sym)->def = makeparm(nparams + p);
+  ExprNode* formula = nullptr;
+  if (!expr(&formula)) missexpr();
+  ExprNode* def = setdim(formula, ndims);
+  killocals();
+  if (!pass2) {
+    if (s->def) {
+      errmsg2(" '%s' is already defined", s->name);
+      freexpr(s->def);
+    }
+    s->def = def;
+    s->ndims = static_cast<int16_t>(ndims);
+    s->nparams = static_cast<uint16_t>(nparams);
+  } else {
+    freexpr(def);
+  }
+  freexpr(lhs);
+  return true;
+}
+
+// setdim -> [ 'dim' '[' size { ',' size } ']' ]: wraps the formula in a DIMS
+// node holding the sizes, first dimension first.
+ExprNode* Engine::setdim(ExprNode* formula, int ndims) {
+  if (!accept(KW_DIM)) return formula;
+  Require('[');
+  std::vector<ExprNode*> sizes;
+  do {
+    ExprNode* e = nullptr;
+    if (!aexpr(&e)) {
+      missexpr();
+      break;
+    }
+    sizes.push_back(e);
+  } while (accept(','));
+  Require(']');
+  if (static_cast<int>(sizes.size()) > ndims) {
+    errmsg(" too many dimensions");
+    for (ExprNode* e : sizes) freexpr(e);
+    return formula;
+  }
+  if (sizes.empty()) return formula;
+  ExprNode* list = sizes.size() == 1 ? sizes[0] : nullptr;
+  if (!list)
+    for (auto it = sizes.rbegin(); it != sizes.rend(); ++it) list = makexpr(*it, LIST, list);
+  return makexpr(formula, DIMS, list);
+}
+
+// includestmt -> 'include' ( string | name )
+void Engine::includestmt() {
+  if (tokn != STRING && tokn != VARIABLE) {
+    errmsg(" missing file name");
+    return;
+  }
+  if (!pass2) includeDocument(tokstr);
+  if (tokn == ABORT) return;
+  accept(tokn);
+  Require(EOL);
+}
+
+// slabel -> 'slabel' aexpr
+void Engine::slabel() {
+  ExprNode* e = nullptr;
+  aexpr(&e);
+  if (pass2) {
+    gmissidx = 0;
+    getstr = nullptr;
+    double v;
+    EvalExpr(e, &v);
+    if (getstr && gmissidx)
+      ++labn;
+    else
+      errmsg(" can't get string");
+    getstr = nullptr;
+    gmissidx = 0;
+  }
+  freexpr(e);
+  Require(EOL);
+}
+
+// plot -> ( 'plot' | 'plotline' ) expr
+bool Engine::plotstmt() {
+  if (tokn != KW_PLOT && tokn != KW_PLOTLINE) return false;
+  accept(tokn);
+  ExprNode* e = nullptr;
+  if (!expr(&e)) missexpr();
+  freexpr(e);
+  return true;
+}
+
+// image -> 'image' expr
+bool Engine::imagestmt() {
+  if (!accept(KW_IMAGE)) return false;
+  ExprNode* e = nullptr;
+  if (!expr(&e)) missexpr();
+  freexpr(e);
+  return true;
+}
+
+// imagefile -> 'imagefile' [ '(' ] name [ ',' rectangle ] [ ')' ]
+bool Engine::imgfilestmt() {
+  if (!accept(KW_IMAGEFILE)) return false;
+  bool paren = accept('(');
+  ExprNode* name = nullptr;
+  ExprNode* rect = nullptr;
+  if (!aexpr(&name)) missexpr();
+  if (accept(',') && !aexpr(&rect)) missexpr();
+  if (paren) Require(')');
+  freexpr(name);
+  freexpr(rect);
+  return true;
+}
+
+// table -> 'table' aexpr { ',' aexpr }
+void Engine::tablestmt() {
+  do {
+    ExprNode* e = nullptr;
+    if (!aexpr(&e)) {
+      missexpr();
+      break;
+    }
+    freexpr(e);
+  } while (accept(','));
+  Require(EOL);
+}
+
+// Included worksheets are read through the document host, which this build
+// does not have yet: the statement reports that it cannot open the file.
+void Engine::includeDocument(const char* /*name*/) { errmsg(" can't open include file"); }
+
+}  // namespace orv

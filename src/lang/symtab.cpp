@@ -1,0 +1,127 @@
+// The string pool and the symbol table.
+#include "lang/symtab.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "lang/engine.h"
+
+namespace orv {
+
+const char* StringPool::put(const char* text, std::size_t len) {
+  char* at = area_ + used_;
+  std::memcpy(at, text, len);
+  at[len] = '\0';
+  used_ += len + 1;
+  return at;
+}
+
+SymbolRecords::~SymbolRecords() {
+  for (Symbol* b : blocks_) std::free(b);
+}
+
+Symbol* SymbolRecords::take() {
+  if (!free_) {
+    auto* block = static_cast<Symbol*>(std::calloc(kBlock, sizeof(Symbol)));
+    if (!block) return nullptr;
+    blocks_.push_back(block);
+    for (int i = kBlock - 1; i >= 0; --i) give(&block[i]);
+  }
+  Symbol* s = free_;
+  free_ = s->next;
+  ++handedOut;
+  *s = Symbol{};
+  return s;
+}
+
+unsigned symbolBucket(const char* name) {
+  uint64_t h = 0;
+  for (const char* p = name; *p; ++p)
+    h = h * 8 + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(*p)));
+  return static_cast<unsigned>(h % kBuckets);
+}
+
+// ---------------------------------------------------------------------------
+// Strings
+// ---------------------------------------------------------------------------
+
+bool Engine::chkstrs(std::size_t n) {
+  if (strpool_.room(n)) return true;
+  BugAlert("String pool is full");
+  tokn = ABORT;
+  return false;
+}
+
+const char* Engine::putstr(const char* text, std::size_t len) {
+  if (!chkstrs(len)) return "";  // the pass is ending; nothing may point past the pool
+  return strpool_.put(text, len);
+}
+
+const char* Engine::putstr(const char* text) { return putstr(text, std::strlen(text)); }
+
+// ---------------------------------------------------------------------------
+// Symbols
+// ---------------------------------------------------------------------------
+
+Symbol* Engine::allocsym() {
+  Symbol* s = symrecs_.take();
+  if (!s) throw std::bad_alloc();
+  return s;
+}
+
+Symbol* Engine::lookup(const char* name) const {
+  for (Symbol* s = hashtab[symbolBucket(name)]; s; s = s->next)
+    if (std::strcmp(s->name, name) == 0) return s;
+  return nullptr;
+}
+
+Symbol* Engine::symref(const char* name) {
+  if (Symbol* s = lookup(name)) return s;
+  unsigned b = symbolBucket(name);
+  Symbol* s = allocsym();
+  s->name = putstr(name);
+  s->next = hashtab[b];
+  hashtab[b] = s;
+  return s;
+}
+
+Symbol* Engine::localsym(Symbol* global) {
+  unsigned b = symbolBucket(global->name);
+  Symbol* s = allocsym();
+  s->name = global->name;
+  s->islocal = 1;
+  s->next = hashtab[b];
+  hashtab[b] = s;
+  return s;
+}
+
+void Engine::killocals() {
+  for (Symbol*& head : hashtab) {
+    Symbol** link = &head;
+    while (Symbol* s = *link) {
+      if (s->islocal) {
+        freexpr(s->def);
+        *link = s->next;
+        symrecs_.give(s);
+      } else {
+        link = &s->next;
+      }
+    }
+  }
+}
+
+void Engine::freesyms() {
+  for (Symbol*& head : hashtab) {
+    while (Symbol* s = head) {
+      head = s->next;
+      freexpr(s->def);
+      s->def = nullptr;
+      symrecs_.give(s);
+    }
+  }
+  strpool_.clear();
+  symrecs_.handedOut = 0;
+}
+
+}  // namespace orv

@@ -1,0 +1,54 @@
+// Evaluation: a long sum, a recursive user function, and a whole run of a
+// large generated worksheet.
+#include <benchmark/benchmark.h>
+
+#include "bench_util.h"
+
+namespace orv::bench {
+namespace {
+
+void runSheet(benchmark::State& state, const std::string& sheet) {
+  QuietHost host;
+  Engine engine(host);
+  std::u16string text = utf8ToUtf16(sheet);
+  for (auto _ : state) {
+    RunOutcome out = runText(engine, text);
+    if (!out.ok) state.SkipWithError("run failed");
+  }
+}
+
+void BM_SumOfSquares(benchmark::State& state) {
+  runSheet(state, std::string("sum(i^2, i, 1, ").append(std::to_string(state.range(0))).append(")=\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_SumOfSquares)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Fibonacci(benchmark::State& state) {
+  runSheet(state, std::string("fib(n) = n when n < 2, fib(n-1) + fib(n-2)\nfib(")
+                      .append(std::to_string(state.range(0)))
+                      .append(")=\n"));
+}
+BENCHMARK(BM_Fibonacci)->Arg(25)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 10,000 lines: 5,000 definitions and 5,000 evaluation requests with old
+// results to replace, as a worksheet that has been run before.
+std::string largeWorksheet() {
+  std::string s;
+  for (int i = 0; i < 5000; ++i) {
+    std::string n = std::to_string(i);
+    s.append("v").append(n).append(" = ").append(n).append(" * 1.5 + f(").append(n).append(")\n");
+    s.append("v").append(n).append(" * 2 + sqrt(").append(n).append("):12.50 -- note\n");
+  }
+  s += "f(x) = x^2 / 3\n";
+  return s;
+}
+
+void BM_LargeWorksheet(benchmark::State& state) {
+  runSheet(state, largeWorksheet());
+}
+BENCHMARK(BM_LargeWorksheet)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace orv::bench
+
+BENCHMARK_MAIN();

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lang/exprs.h"
 #include "lang/symtab.h"
@@ -258,6 +259,7 @@ class Engine {
   StringPool strpool_;
   SymbolRecords symrecs_;
   Symbol* hashtab[kBuckets] = {};
+  std::vector<Symbol*> locals_;  // local symbols in the table now
   std::vector<ExprNode*> freeStack_;  // work list of freexpr
 
   // Evaluator

@@ -1,8 +1,11 @@
 // The scanner: turns the worksheet buffer into tokens, one lookahead at a
 // time, and the parser primitives accept and Require.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "lang/engine.h"
 
@@ -22,13 +25,33 @@ constexpr unsigned char kPunct[] = {',', ':', '=',     '(',     ')',     '*', '-
                                     '+', '^', '>',     '<',     kGeByte, kLeByte, kNeByte, '[',
                                     ']', '{', '}',     '#',     '?',     '|'};
 
-// The word at [p] matches [word] when its letters agree and no ASCII letter
-// or digit follows (an underscore may).
-bool scankey(const char* p, const char* word, std::size_t* len) {
-  std::size_t n = std::strlen(word);
-  if (std::strncmp(p, word, n) != 0 || isAlnum(static_cast<unsigned char>(p[n]))) return false;
-  *len = n;
-  return true;
+// The reserved words: named constants, keywords and built-in functions. A
+// word matches when it equals the whole run of ASCII letters and digits at
+// the scan position (so "plot_x" is the keyword plot, "atan2" is not atan).
+enum class WordKind { Constant, Keyword, Builtin };
+struct Word {
+  std::string_view text;
+  WordKind kind;
+  int code;  // token code, or for constants: 0 pi, 1 Radians, 2 on, 3 off
+};
+
+std::vector<Word> makeWords() {
+  std::vector<Word> w = {{"pi", WordKind::Constant, 0},
+                         {"Radians", WordKind::Constant, 1},
+                         {"on", WordKind::Constant, 2},
+                         {"off", WordKind::Constant, 3}};
+  for (int i = 0; i < kKeywordCount; ++i) w.push_back({kKeywords[i], WordKind::Keyword, KW_AND + i});
+  for (int i = 0; i < kBuiltinCount; ++i)
+    w.push_back({kBuiltinNames[i], WordKind::Builtin, FN_ABS + i});
+  std::sort(w.begin(), w.end(), [](const Word& a, const Word& b) { return a.text < b.text; });
+  return w;
+}
+
+const Word* findWord(std::string_view run) {
+  static const std::vector<Word> words = makeWords();
+  auto it = std::lower_bound(words.begin(), words.end(), run,
+                             [](const Word& w, std::string_view r) { return w.text < r; });
+  return it != words.end() && it->text == run ? &*it : nullptr;
 }
 
 // Power of ten of an engineering suffix letter; false for other letters.
@@ -116,6 +139,8 @@ std::size_t scanNumber(const char* p, double* value) {
 
 // scan -> skip { blank | comment } ( EOF | EOL | constant | keyword | multi
 //         | punctuation | builtin | name | string )
+// Reserved words are looked up once for the letter run at the position;
+// since a word is reserved in one table only, the rules' order is kept.
 void Engine::scan(std::size_t& p) {
   tokn = NOTOK;
   const char* b = cstring.c_str();
@@ -142,23 +167,24 @@ void Engine::scan(std::size_t& p) {
     return;
   }
   std::size_t len;
-  // Constants.
   if (c == kPiByte || c == kInfinityByte) {
     tokn = CONSTANT;
     tokcon = c == kPiByte ? 2 * std::asin(1.0) : HUGE_VAL;
     ++p;
     return;
   }
-  struct Named {
-    const char* word;
-    double value;
-  };
-  const Named named[] = {{"pi", 2 * std::asin(1.0)}, {"Radians", 1.0 / angunits}, {"on", 1}, {"off", 0}};
-  for (const Named& n : named) {
-    if (scankey(s, n.word, &len)) {
-      tokn = CONSTANT;
-      tokcon = n.value;
+  if (isLetter(c)) {
+    len = 1;
+    while (isAlnum(static_cast<unsigned char>(s[len]))) ++len;
+    if (const Word* w = findWord(std::string_view(s, len))) {
       p += len;
+      if (w->kind != WordKind::Constant) {
+        tokn = w->code;
+        return;
+      }
+      static const double kConstants[] = {2 * std::asin(1.0), 0, 1, 0};
+      tokn = CONSTANT;
+      tokcon = w->code == 1 ? 1.0 / angunits : kConstants[w->code];
       return;
     }
   }
@@ -168,13 +194,6 @@ void Engine::scan(std::size_t& p) {
     tokn = CONSTANT;
     p += len;
     return;
-  }
-  for (int i = 0; i < kKeywordCount; ++i) {
-    if (scankey(s, kKeywords[i], &len)) {
-      tokn = KW_AND + i;
-      p += len;
-      return;
-    }
   }
   for (int i = 0; i < 6; ++i) {
     if (s[0] == kMultis[i][0] && s[1] == kMultis[i][1]) {
@@ -188,13 +207,6 @@ void Engine::scan(std::size_t& p) {
     tokn = c == kGeByte ? int(GE) : c == kLeByte ? int(LE) : c == kNeByte ? int(NE) : int(c);
     ++p;
     return;
-  }
-  for (int i = 0; i < kBuiltinCount; ++i) {
-    if (scankey(s, kBuiltinNames[i], &len)) {
-      tokn = FN_ABS + i;
-      p += len;
-      return;
-    }
   }
   if (isLetter(c) || c == '_') {
     const char* e = s + 1;

@@ -35,11 +35,11 @@ Symbol* SymbolRecords::take() {
   return s;
 }
 
-unsigned symbolBucket(const char* name) {
+uint64_t symbolHash(const char* name) {
   uint64_t h = 0;
   for (const char* p = name; *p; ++p)
     h = h * 8 + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(*p)));
-  return static_cast<unsigned>(h % kBuckets);
+  return h;
 }
 
 // ---------------------------------------------------------------------------
@@ -93,22 +93,21 @@ Symbol* Engine::localsym(Symbol* global) {
   s->islocal = 1;
   s->next = hashtab[b];
   hashtab[b] = s;
+  locals_.push_back(s);
   return s;
 }
 
+// Removes the local symbols; only their own chains need a look.
 void Engine::killocals() {
-  for (Symbol*& head : hashtab) {
-    Symbol** link = &head;
-    while (Symbol* s = *link) {
-      if (s->islocal) {
-        freexpr(s->def);
-        *link = s->next;
-        symrecs_.give(s);
-      } else {
-        link = &s->next;
-      }
-    }
+  for (Symbol* local : locals_) {
+    Symbol** link = &hashtab[symbolBucket(local->name)];
+    while (*link && *link != local) link = &(*link)->next;
+    if (!*link) continue;
+    *link = local->next;
+    freexpr(local->def);
+    symrecs_.give(local);
   }
+  locals_.clear();
 }
 
 void Engine::freesyms() {
@@ -120,6 +119,7 @@ void Engine::freesyms() {
       symrecs_.give(s);
     }
   }
+  locals_.clear();
   strpool_.clear();
   symrecs_.handedOut = 0;
 }

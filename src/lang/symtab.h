@@ -57,9 +57,14 @@ class SymbolRecords {
   std::vector<Symbol*> blocks_;
 };
 
-inline constexpr int kBuckets = 19;
+// Every symbol of a name sits in the same chain, newest first, so the number
+// of chains changes nothing but the speed of lookups in large worksheets.
+inline constexpr int kBuckets = 1021;
 
-// The bucket of a name: shift-and-add over its bytes, sign-extended.
-unsigned symbolBucket(const char* name);
+// Shift-and-add over the bytes of a name, each byte sign-extended.
+uint64_t symbolHash(const char* name);
+inline unsigned symbolBucket(const char* name) {
+  return static_cast<unsigned>(symbolHash(name) % kBuckets);
+}
 
 }  // namespace orv

@@ -1,0 +1,178 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace orv::cli {
+
+namespace {
+
+CommandLine usageError(std::string message) {
+  CommandLine line;
+  line.command = Command::kUsageError;
+  line.error = std::move(message);
+  return line;
+}
+
+bool parseFormat(std::string_view text, int* format) {
+  static constexpr std::string_view kNames[] = {"sci", "eng", "fix"};  // by format code
+  for (int i = 0; i < 3; ++i) {
+    if (text == kNames[i]) {
+      *format = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool parsePlaces(std::string_view text, int* places) {
+  if (text.empty() || text.size() > 3) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value > 255) return false;
+  *places = value;
+  return true;
+}
+
+// Walks the arguments of `orvanel run`.
+class RunParser {
+ public:
+  explicit RunParser(const std::vector<std::string>& args) : args_(args) {}
+
+  CommandLine parse() {
+    CommandLine line;
+    line.command = Command::kRun;
+    RunOptions& o = line.run;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (next_ = 1; next_ < args_.size();) {
+      const std::string& arg = args_[next_++];
+      if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+        files.push_back(arg);
+      } else if (arg == "--") {
+        optionsEnded = true;
+      } else if (arg == "-h" || arg == "--help") {
+        line.command = Command::kHelp;
+        return line;
+      } else if (arg == "-i" || arg == "--in-place") {
+        o.inPlace = true;
+      } else if (arg == "--degrees") {
+        o.degrees = true;
+      } else if (arg == "--radians") {
+        o.degrees = false;
+      } else if (arg.size() > 2 && arg.compare(0, 2, "-o") == 0 && arg[1] != '-') {
+        o.output = arg.substr(2);
+      } else if (std::string error = valueOption(arg, o); !error.empty()) {
+        return usageError(std::move(error));
+      }
+    }
+    if (files.empty()) return usageError("run: no FILE given (use '-' for standard input)");
+    if (files.size() > 1) return usageError("run: more than one FILE given ('" + files[1] + "')");
+    o.file = files[0];
+    if (o.inPlace && o.file == "-") return usageError("--in-place cannot be used with '-'");
+    if (o.inPlace && !o.output.empty()) return usageError("--in-place and -o exclude each other");
+    if (isRtfOutputName(o.output))
+      return usageError(o.output + ": RTF output is not supported yet");
+    return line;
+  }
+
+ private:
+  // Handles an option that takes a value: -o OUT, --output[=]OUT, --format[=]NAME,
+  // --places[=]N. Returns what is wrong, or "" when all is well.
+  std::string valueOption(const std::string& arg, RunOptions& o) {
+    std::string name = arg;
+    std::optional<std::string> value;
+    if (std::size_t eq = arg.find('='); arg.compare(0, 2, "--") == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+    }
+    if (name != "-o" && name != "--output" && name != "--format" && name != "--places")
+      return "unknown option '" + arg + "'";
+    if (!value) {
+      if (next_ >= args_.size()) return "option '" + name + "' needs a value";
+      value = args_[next_++];
+    }
+    if (name == "--format") {
+      int format = 0;
+      if (!parseFormat(*value, &format)) return "--format: '" + *value + "' is not fix, sci or eng";
+      o.format = format;
+    } else if (name == "--places") {
+      int places = 0;
+      if (!parsePlaces(*value, &places))
+        return "--places: '" + *value + "' is not a number from 0 to 255";
+      o.places = places;
+    } else {
+      if (value->empty()) return "option '" + name + "' needs a file name";
+      o.output = *value;
+    }
+    return "";
+  }
+
+  const std::vector<std::string>& args_;
+  std::size_t next_ = 1;
+};
+
+}  // namespace
+
+bool isRtfOutputName(const std::string& path) {
+  auto endsWith = [&](std::string_view suffix) {
+    if (path.size() < suffix.size()) return false;
+    return std::equal(suffix.begin(), suffix.end(), path.end() - suffix.size(), [](char a, char b) {
+      return a == std::tolower(static_cast<unsigned char>(b));
+    });
+  };
+  return endsWith(".ov") || endsWith(".rtf");
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine line;
+  if (args.empty()) {
+    line.command = Command::kDesktop;
+    return line;
+  }
+  const std::string& first = args[0];
+  if (first == "-h" || first == "--help") {
+    line.command = Command::kHelp;
+  } else if (first == "--version") {
+    line.command = Command::kVersion;
+  } else if (first == "run") {
+    return RunParser(args).parse();
+  } else if (first == "convert") {
+    line.command = Command::kConvert;
+  } else if (first.size() > 1 && first[0] == '-') {
+    return usageError("unknown option '" + first + "'");
+  } else {
+    line.command = Command::kDesktop;
+  }
+  return line;
+}
+
+std::string usageText() {
+  return "Usage: orvanel run [OPTIONS] FILE\n"
+         "       orvanel --help | --version\n"
+         "\n"
+         "Runs the worksheet FILE (plain text, UTF-8 or Mac OS Roman; '-' reads standard\n"
+         "input) and writes the worksheet with its results to standard output as UTF-8.\n"
+         "The status line goes to standard error; a failed run reports FILE:LINE:COLUMN.\n"
+         "\n"
+         "Options:\n"
+         "  -o OUT             write the resulting worksheet to OUT instead\n"
+         "  -i, --in-place     write the result back to FILE when the run succeeds\n"
+         "  --format fix|sci|eng\n"
+         "                     number format of results\n"
+         "  --places N         places of results, 0 to 255\n"
+         "  --degrees          trigonometric functions take degrees\n"
+         "  --radians          trigonometric functions take radians\n"
+         "  -h, --help         show this help\n"
+         "\n"
+         "Settings not given here come from the user defaults (~/.config/Orvanel/Orvanel.conf).\n"
+         "\n"
+         "Exit status: 0 the run succeeded, 1 the run failed, 2 usage error or unreadable file.\n"
+         "Interrupt (Ctrl-C) stops the run; a second interrupt exits at once.\n";
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,48 @@
+// Command-line parsing for the orvanel executable.
+//
+// parseCommandLine turns the arguments after the program name into a Command
+// and, for `orvanel run`, the RunOptions. It never prints and never exits, so
+// the whole grammar can be tested in-process; the caller reports [error].
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orv::cli {
+
+enum class Command {
+  kHelp,     // --help, or `run --help`
+  kVersion,  // --version
+  kRun,      // run [OPTIONS] FILE
+  kConvert,  // convert IN OUT (not in this build)
+  kDesktop,  // no command: the desktop application (not in this build)
+  kUsageError
+};
+
+struct RunOptions {
+  std::string file;    // the worksheet, or "-" for standard input
+  std::string output;  // -o OUT; empty: standard output ("-" also means standard output)
+  bool inPlace = false;
+  // Settings given on the command line; unset ones come from the document or
+  // the user defaults.
+  std::optional<int> format;  // 0 sci, 1 eng, 2 fix
+  std::optional<int> places;  // 0 to 255
+  std::optional<bool> degrees;
+};
+
+struct CommandLine {
+  Command command = Command::kUsageError;
+  RunOptions run;
+  std::string error;  // for kUsageError: what was wrong, without the program name
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// True when [path] names a file that -o would have to write as RTF.
+bool isRtfOutputName(const std::string& path);
+
+// The text of --help.
+std::string usageText();
+
+}  // namespace orv::cli

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +24,12 @@ namespace orv {
 
 // Room for the text of any number in any format with up to 255 places.
 inline constexpr std::size_t kNumberText = 400;
+
+// The quiet NaN that marks stored elements whose value was unknown.
+inline constexpr double kNan04 = std::bit_cast<double>(uint64_t{0x7FF8000000000000});
+
+// Largest stored array, in elements (2 GiB of doubles).
+inline constexpr int64_t kMaxArrayElements = int64_t(1) << 28;
 
 // Largest nesting of an expression that the parser accepts.
 inline constexpr int kMaxNesting = 5000;
@@ -203,6 +210,19 @@ class Engine {
 
   // ---- Arrays and strings (eval/arrays.cpp, eval/stringops.cpp)
   bool evalbinary(ExprNode* n, double* result);
+
+  // ---- Assignment (eval/assgn.cpp)
+  bool evalasgn(ExprNode* n, double* result);
+  bool evalasgnel(ExprNode* n);
+  ExprNode* copyvec(ExprNode* e);
+  ExprNode* buildarr(ExprNode* e, int64_t n, double** first);
+  void fillarr(double** cursor, int64_t n, ExprNode* node, ExprNode* e);
+  ExprNode* varval(ExprNode* var);
+  Symbol* lvar(ExprNode* n);
+  void badel(const char* name);
+  double* newvec(int64_t n);
+  ExprNode* makevec(double* block, int64_t n);
+  ExprNode* makefold(ExprNode* inner, int64_t size);
   bool evalidx(ExprNode* n, double* result);
   bool evalavar(Symbol* s, double* result);
   bool checkdims(Symbol* s, ExprNode* sizes, ExprNode* indices);
@@ -212,6 +232,38 @@ class Engine {
   bool evalrng(ExprNode* n, double* result);
   bool count(ExprNode* n, double* result);
   bool indexstr(double* result);
+  bool evalconcat(ExprNode* n, double* result);
+  bool evalsprnt(ExprNode* n, double* result);
+  int checkformat(const char* format, std::string* safeFormat);
+  int packchars(ExprNode* e, int64_t n, char* out);
+  std::string GetVarStr(const char* name);
+  bool GetParmName(int i, std::string* out);
+  bool evalArgument(int i, double* result);
+  void toolong() { errmsg(" string is too long |"); }
+  void notstr() { errmsg(" string required for |"); }
+
+  // ---- Tables (data/table.cpp)
+  struct TableRange {
+    Symbol* n = nullptr;
+    double first = 0, step = 0;
+    int steps = 0;
+  };
+  void deltable();
+  int setnfmt();
+  bool tablesetting(const char* name, double fallback, double excluded, const char* message,
+                    double* value);
+  bool setnsyms(TableRange* range);
+  std::string tablenum(ExprNode* e, int width);
+  bool tablearray(ExprNode* e, int width);
+  void writetable(const std::vector<ExprNode*>& list, int width);
+
+  // ---- Matrices (eval/matrix.cpp)
+  bool GetMatrix(ExprNode* e, double** data, int64_t* rows, int64_t* cols);
+  double* copyfold(ExprNode* e, int64_t* rows, int64_t* cols);
+  bool LUdcomp(double* a, int n, int* d);
+  bool evaldet(ExprNode* n, double* result);
+  double* AddLoopIndex();
+  void RemoveLoopIndex();
 
   // ---- Add-on interface pieces the run needs
   bool GetVarVal(const char* name, double* value);
@@ -272,7 +324,8 @@ class Engine {
   Symbol* uknvar = nullptr;
   int anyasgn = 0;
   double angunits = 1.0;
-  const char* stackLimit_ = nullptr;  // evaluation stops below this address
+  const char* stackLimit_ = nullptr;
+  uint64_t defChanges_ = 0;  // definitions replaced by ':=' so far  // evaluation stops below this address
   struct RandomState;
   RandomState* random_ = nullptr;
   static RandomState* newRandomState();

@@ -307,19 +307,6 @@ bool Engine::imgfilestmt() {
   return true;
 }
 
-// table -> 'table' aexpr { ',' aexpr }
-void Engine::tablestmt() {
-  do {
-    ExprNode* e = nullptr;
-    if (!aexpr(&e)) {
-      missexpr();
-      break;
-    }
-    freexpr(e);
-  } while (accept(','));
-  Require(EOL);
-}
-
 // Included worksheets are read through the document host, which this build
 // does not have yet: the statement reports that it cannot open the file.
 void Engine::includeDocument(const char* /*name*/) { errmsg(" can't open include file"); }

@@ -1,0 +1,68 @@
+// Arrays: element reads in a loop over a stored array, building a stored
+// matrix from a formula, det() and a long table.
+#include <benchmark/benchmark.h>
+
+#include "bench_util.h"
+
+namespace orv::bench {
+namespace {
+
+void runSheet(benchmark::State& state, const std::string& sheet) {
+  QuietHost host;
+  Engine engine(host);
+  std::u16string text = utf8ToUtf16(sheet);
+  for (auto _ : state) {
+    RunOutcome out = runText(engine, text);
+    if (!out.ok) state.SkipWithError("run failed");
+  }
+}
+
+// One million element reads, each in a loop step with two assignments.
+void BM_StoredArrayLoop(benchmark::State& state) {
+  const std::string n = std::to_string(state.range(0));
+  runSheet(state, std::string("b[i] = i dim[").append(n).append("]\nv := b\nn = ").append(n).append(
+                      "\ni := 0 ,, s := 0 ,, (i := i + 1 ,, s := s + v[i]) while i < n\ns=\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_StoredArrayLoop)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same loop without the element read: the difference is the read.
+void BM_LoopWithoutRead(benchmark::State& state) {
+  const std::string n = std::to_string(state.range(0));
+  runSheet(state, std::string("n = ").append(n).append(
+                      "\ni := 0 ,, s := 0 ,, (i := i + 1 ,, s := s + i) while i < n\ns=\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LoopWithoutRead)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Building and storing the whole array alone, for comparison with the loop.
+void BM_StoreFormulaArray(benchmark::State& state) {
+  const std::string n = std::to_string(state.range(0));
+  runSheet(state, std::string("b[i] = i dim[").append(n).append("]\nv := b\n"));
+}
+BENCHMARK(BM_StoreFormulaArray)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BuildMatrix(benchmark::State& state) {
+  const std::string n = std::to_string(state.range(0));
+  runSheet(state, std::string("a[i, j] = i * 0.5 + j dim[").append(n).append(", ").append(n).append(
+                      "]\nm := a\nm[").append(n).append(", ").append(n).append("]=\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(0));
+}
+BENCHMARK(BM_BuildMatrix)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Determinant(benchmark::State& state) {
+  const std::string n = std::to_string(state.range(0));
+  runSheet(state, std::string("a[i, j] = 1 / (i + j) + (i == j) dim[").append(n).append(", ").append(n).append(
+                      "]\nm := a\ndet(m)=\n"));
+}
+BENCHMARK(BM_Determinant)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Table(benchmark::State& state) {
+  runSheet(state, "Nsteps = 1000\nNmax = 1000\ntable N, sqrt(N)\n");
+}
+BENCHMARK(BM_Table)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace orv::bench
+
+BENCHMARK_MAIN();

@@ -6,6 +6,10 @@ namespace orv {
 
 bool Engine::evalbool(ExprNode* n, int* truth) {
   if (!n) return false;
+  if (stackExhausted()) {
+    errmsg(" evaluation too deeply nested");
+    return false;
+  }
   switch (n->op) {
     case KW_AND: {
       int a = 0, b = 0;

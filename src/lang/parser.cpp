@@ -7,8 +7,10 @@
 
 namespace orv {
 
-// Guards the recursion of the parser (and so the depth of the trees it
-// builds): deeper nesting is reported instead of exhausting the stack.
+// Guards the recursion of the parser: deeper nesting of parentheses and
+// operands is reported instead of exhausting the stack. Long flat chains
+// (a + b + c ...) are loops, not recursion, and are not limited here; the
+// evaluator guards its own depth.
 bool Engine::enterNesting() {
   if (++nest_ > kMaxNesting) {
     if (tokn != ABORT) errmsg(" expression too deeply nested");
@@ -41,12 +43,11 @@ bool Engine::expr(ExprNode** t) {
     *t = elem;
     return true;
   }
-  Nesting guard(nest_);
   ExprNode* head = nullptr;
   ExprNode** tail = &head;
   for (;;) {
     int sep = tokn == ',' ? LIST : tokn == SEQ ? SEQ : 0;
-    if (sep == 0 || !enterNesting()) {
+    if (sep == 0) {
       *tail = makexpr(elem, LIST, nullptr);
       break;
     }
@@ -120,8 +121,7 @@ bool Engine::bxpr(ExprNode** t) {
 // orx -> andx { 'or' andx }
 bool Engine::orx(ExprNode** t) {
   if (!andx(t)) return false;
-  Nesting guard(nest_);
-  while (tokn == KW_OR && enterNesting()) {
+  while (tokn == KW_OR) {
     accept(KW_OR);
     ExprNode* r = nullptr;
     if (!andx(&r)) missexpr();
@@ -133,8 +133,7 @@ bool Engine::orx(ExprNode** t) {
 // andx -> notx { 'and' notx }
 bool Engine::andx(ExprNode** t) {
   if (!notx(t)) return false;
-  Nesting guard(nest_);
-  while (tokn == KW_AND && enterNesting()) {
+  while (tokn == KW_AND) {
     accept(KW_AND);
     ExprNode* r = nullptr;
     if (!notx(&r)) missexpr();
@@ -173,7 +172,6 @@ bool Engine::rel(ExprNode** t) {
     return true;
   }
   if (!term(t)) return false;
-  Nesting guard(nest_);
   ExprNode* previous = nullptr;  // right operand of the last comparison
   int op;
   while ((op = Relop()) != 0) {
@@ -191,7 +189,6 @@ bool Engine::rel(ExprNode** t) {
       *t = makexpr(*t, KW_AND, makexpr(ref, op, r));
     }
     previous = r;
-    if (!enterNesting()) break;
   }
   return true;
 }
@@ -199,8 +196,7 @@ bool Engine::rel(ExprNode** t) {
 // term -> mult { ('+' | '-') mult }
 bool Engine::term(ExprNode** t) {
   if (!mult(t)) return false;
-  Nesting guard(nest_);
-  while ((tokn == '+' || tokn == '-') && enterNesting()) {
+  while (tokn == '+' || tokn == '-') {
     int op = tokn;
     accept(op);
     ExprNode* r = nullptr;
@@ -213,8 +209,7 @@ bool Engine::term(ExprNode** t) {
 // mult -> negate { ('*' | '/') negate }
 bool Engine::mult(ExprNode** t) {
   if (!negate(t)) return false;
-  Nesting guard(nest_);
-  while ((tokn == '*' || tokn == '/') && enterNesting()) {
+  while (tokn == '*' || tokn == '/') {
     int op = tokn;
     accept(op);
     ExprNode* r = nullptr;
@@ -239,8 +234,7 @@ bool Engine::negate(ExprNode** t) {
 // concat -> pwr { '|' pwr }
 bool Engine::concat(ExprNode** t) {
   if (!pwr(t)) return false;
-  Nesting guard(nest_);
-  while (tokn == '|' && enterNesting()) {
+  while (tokn == '|') {
     accept('|');
     ExprNode* r = nullptr;
     if (!pwr(&r)) missexpr();
@@ -252,8 +246,7 @@ bool Engine::concat(ExprNode** t) {
 // pwr -> primary { subscript } [ '^' negate ]
 bool Engine::pwr(ExprNode** t) {
   if (!primary(t)) return false;
-  Nesting guard(nest_);
-  while (tokn == '[' && enterNesting()) subscript(t);
+  while (tokn == '[') subscript(t);
   if (accept('^')) {
     ExprNode* r = nullptr;
     if (!negate(&r)) missexpr();
@@ -448,8 +441,9 @@ ExprNode* Engine::sumcall() {
   ExprNode* index = nullptr;
   if (!aexpr(&body)) missexpr();
   Require(',');
-  if (tokn == VARIABLE) {
-    Symbol* s = symref(tokstr);
+  Symbol* s = tokn == VARIABLE ? symref(tokstr) : nullptr;
+  Require(VARIABLE);
+  if (s && tokn != ABORT) {
     if (s->def) {
       errmsg2(" '%s' is already used", s->name);
     } else {
@@ -458,7 +452,6 @@ ExprNode* Engine::sumcall() {
     }
     index = makevar(s);
   }
-  Require(VARIABLE);
   Require(',');
   if (!aexpr(&lo)) missexpr();
   Require(',');

@@ -58,6 +58,8 @@ struct RunOutcome {
   int tabWidth = 0;            // tab width the worksheet asked for, 0 = none
 };
 
+class Registry;
+
 class Engine {
  public:
   explicit Engine(Host& host);
@@ -265,14 +267,47 @@ class Engine {
   double* AddLoopIndex();
   void RemoveLoopIndex();
 
-  // ---- Add-on interface pieces the run needs
+  // ---- Add-on interface (packages/xfunhook.cpp); argument i counts from
+  // the last argument of the call, which is 0.
+  void setAddOnEnabled(int slot, bool enabled);
+  bool addOnEnabled(int slot) const;
+  const Registry& registry() const { return *registry_; }
+  void Predef();
+  bool evalcfun(ExprNode* n, double* result);
+  bool evalmfun(ExprNode* n, double* result);
+  bool GetParmVal(int i, double* v);
+  ExprNode* MakeParmExpr(int i);
+  bool ProbeExpr(ExprNode* e, double* v, bool* isarray, int64_t* size);
+  double* AddIndex(ExprNode** e);
+  void RemoveIndex(ExprNode** e);
+  bool GetExprMatrix(ExprNode* e, double** data, int64_t* rows, int64_t* cols) {
+    return GetMatrix(e, data, rows, cols);
+  }
+  void FreeExpr(ExprNode* e) { freexpr(e); }
   bool GetVarVal(const char* name, double* value);
+  ExprNode* MakeVarExpr(const char* name);
+  std::string GetVarString(const char* name) { return GetVarStr(name); }
+  Symbol* settable(const char* name);
+  bool SetVarVal(const char* name, double v);
+  bool SetVarString(const char* name, const char* text);
+  // Takes ownership of [data] (malloc'ed): cols > 0 a rows x cols matrix,
+  // cols = 0 a vector of rows values, rows = cols = 0 the scalar data[0].
+  bool SetVarMatrix(const char* name, double* data, int64_t rows, int64_t cols);
+  void FoldVar(const char* name, int64_t n);
+  void AddFunDim(const char* name, int64_t n);
+  void ReturnVoid() { anyasgn = 1; }
+  void ErrMsg(const char* format, const char* arg) { errmsg2(format, arg); }
+  void ErrMsg(const char* text) { errmsg(text); }
+  void SpinWatch() { cmdper(); }
+  bool Stopped() const { return stop != 0; }
 
   // ===================================================================
   // State
   // ===================================================================
   Host& host_;
   DocSettings settings_;
+  const Registry* registry_;
+  std::vector<char> enabled_;  // per registry slot
   const std::atomic<bool>* stopRequest_ = nullptr;
 
   // Run (lang/run.cpp)

@@ -8,10 +8,12 @@
 
 #include "doc/macroman.h"
 #include "lang/engine.h"
+#include "packages/registry.h"
 
 namespace orv {
 
-Engine::Engine(Host& host) : host_(host), random_(newRandomState()) {
+Engine::Engine(Host& host)
+    : host_(host), registry_(&standardRegistry()), random_(newRandomState()) {
   lastprint = std::numeric_limits<double>::quiet_NaN();
 }
 
@@ -136,6 +138,7 @@ void Engine::reparse() {
   lastprint = std::numeric_limits<double>::quiet_NaN();
   initplot = 1;
   anyukn = nullptr;
+  Predef();
 }
 
 void Engine::tabset() {

@@ -1,7 +1,8 @@
 // Golden worksheets: tests/sheets/NAME.ov runs and must give NAME.expected
 // (status line, alerts, then the text after the run). A first line
 // "-- options: ..." sets the run's format, places and angle unit; "once"
-// there skips the check that a second run leaves the text unchanged.
+// there skips the check that a second run leaves the text unchanged;
+// "addons" enables every add-on function.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,6 +26,7 @@ std::string readFile(const fs::path& p) {
 struct Options {
   DocSettings settings;
   bool once = false;
+  bool enableAll = false;
 };
 
 Options optionsOf(const std::string& sheet) {
@@ -39,6 +41,7 @@ Options optionsOf(const std::string& sheet) {
     if (w == "fix") o.settings.format = 2;
     if (w == "degrees") o.settings.degrees = true;
     if (w == "once") o.once = true;
+    if (w == "addons") o.enableAll = true;
     if (w.rfind("places=", 0) == 0) o.settings.places = std::stoi(w.substr(7));
   }
   return o;
@@ -52,7 +55,7 @@ TEST_P(GoldenSheet, MatchesExpected) {
   fs::path expected = dir / (GetParam() + ".expected");
   std::string sheet = readFile(input);
   Options o = optionsOf(sheet);
-  SheetResult first = runSheet(sheet, o.settings);
+  SheetResult first = runSheet(sheet, o.settings, o.enableAll);
   std::string got = describe(first);
   if (!fs::exists(expected) || std::getenv("ORVANEL_UPDATE_GOLDEN")) {
     std::ofstream(expected, std::ios::binary) << got;
@@ -60,7 +63,7 @@ TEST_P(GoldenSheet, MatchesExpected) {
   }
   EXPECT_EQ(readFile(expected), got);
   if (!o.once && first.ok) {
-    SheetResult second = runSheet(first.text, o.settings);
+    SheetResult second = runSheet(first.text, o.settings, o.enableAll);
     EXPECT_EQ(first.text, second.text) << "a second run changed the text";
   }
 }

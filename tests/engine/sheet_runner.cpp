@@ -3,17 +3,21 @@
 #include "doc/macroman.h"
 #include "lang/large_stack.h"
 #include "lang/memory_text.h"
+#include "packages/registry.h"
 
 namespace orv::test {
 
 void RecordingHost::bugAlert(std::string_view text) { alerts.push_back(bytesToUtf8(text)); }
 
-SheetResult runSheet(const std::string& utf8, const DocSettings& settings) {
+SheetResult runSheet(const std::string& utf8, const DocSettings& settings, bool enableAll) {
   SheetResult r;
   runOnLargeStack([&] {
     RecordingHost host;
     Engine engine(host);
     engine.setSettings(settings);
+    if (enableAll)
+      for (std::size_t i = 0; i < engine.registry().functions().size(); ++i)
+        engine.setAddOnEnabled(static_cast<int>(i), true);
     MemoryText text(utf8ToUtf16(utf8));
     RunOutcome out = engine.run(text);
     r.text = text.utf8();

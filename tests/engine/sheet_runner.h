@@ -23,8 +23,9 @@ class RecordingHost : public Host {
   std::vector<std::string> alerts;
 };
 
-// Runs [utf8] once with [settings].
-SheetResult runSheet(const std::string& utf8, const DocSettings& settings = {});
+// Runs [utf8] once with [settings]; [enableAll] defines every add-on function.
+SheetResult runSheet(const std::string& utf8, const DocSettings& settings = {},
+                     bool enableAll = false);
 
 // The status and text in the form of the golden .expected files.
 std::string describe(const SheetResult& r);

@@ -7,16 +7,6 @@
 namespace orv::bench {
 namespace {
 
-void runSheet(benchmark::State& state, const std::string& sheet) {
-  QuietHost host;
-  Engine engine(host);
-  std::u16string text = utf8ToUtf16(sheet);
-  for (auto _ : state) {
-    RunOutcome out = runText(engine, text);
-    if (!out.ok) state.SkipWithError("run failed");
-  }
-}
-
 // One million element reads, each in a loop step with two assignments.
 void BM_StoredArrayLoop(benchmark::State& state) {
   const std::string n = std::to_string(state.range(0));

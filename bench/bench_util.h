@@ -2,12 +2,15 @@
 // worksheet on a deep stack.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <string>
 
 #include "doc/macroman.h"
 #include "lang/engine.h"
 #include "lang/large_stack.h"
 #include "lang/memory_text.h"
+#include "packages/registry.h"
 
 namespace orv::bench {
 
@@ -22,6 +25,21 @@ inline RunOutcome runText(Engine& engine, const std::u16string& text16) {
   RunOutcome out;
   runOnLargeStack([&] { out = engine.run(text); });
   return out;
+}
+
+// Runs [sheet] once per benchmark iteration in one engine, like repeated
+// runs of one document; [enableAll] defines every add-on function.
+inline void runSheet(benchmark::State& state, const std::string& sheet, bool enableAll = false) {
+  QuietHost host;
+  Engine engine(host);
+  if (enableAll)
+    for (std::size_t i = 0; i < engine.registry().functions().size(); ++i)
+      engine.setAddOnEnabled(static_cast<int>(i), true);
+  std::u16string text = utf8ToUtf16(sheet);
+  for (auto _ : state) {
+    RunOutcome out = runText(engine, text);
+    if (!out.ok) state.SkipWithError("run failed");
+  }
 }
 
 }  // namespace orv::bench

@@ -7,16 +7,6 @@
 namespace orv::bench {
 namespace {
 
-void runSheet(benchmark::State& state, const std::string& sheet) {
-  QuietHost host;
-  Engine engine(host);
-  std::u16string text = utf8ToUtf16(sheet);
-  for (auto _ : state) {
-    RunOutcome out = runText(engine, text);
-    if (!out.ok) state.SkipWithError("run failed");
-  }
-}
-
 void BM_SumOfSquares(benchmark::State& state) {
   runSheet(state, std::string("sum(i^2, i, 1, ").append(std::to_string(state.range(0))).append(")=\n"));
   state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -1,0 +1,88 @@
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+namespace orv::cli {
+namespace {
+
+CommandLine parse(std::vector<std::string> args) { return parseCommandLine(args); }
+
+std::string errorOf(std::vector<std::string> args) {
+  CommandLine line = parseCommandLine(args);
+  EXPECT_EQ(line.command, Command::kUsageError) << "accepted: " << args.back();
+  return line.error;
+}
+
+TEST(CommandLineTest, PicksTheCommand) {
+  EXPECT_EQ(parse({}).command, Command::kDesktop);
+  EXPECT_EQ(parse({"sheet.ov", "other.ov"}).command, Command::kDesktop);
+  EXPECT_EQ(parse({"--help"}).command, Command::kHelp);
+  EXPECT_EQ(parse({"-h"}).command, Command::kHelp);
+  EXPECT_EQ(parse({"--version"}).command, Command::kVersion);
+  EXPECT_EQ(parse({"convert", "a.ov", "b.txt"}).command, Command::kConvert);
+  EXPECT_EQ(parse({"run", "--help"}).command, Command::kHelp);
+  EXPECT_EQ(errorOf({"--bogus"}), "unknown option '--bogus'");
+}
+
+TEST(CommandLineTest, ReadsRunOptionsInAnyOrderLastOneWinning) {
+  CommandLine line = parse({"run", "--format", "sci", "--places=7", "--degrees", "-o", "out.txt",
+                            "sheet.txt", "--format=eng", "--radians"});
+  ASSERT_EQ(line.command, Command::kRun) << line.error;
+  EXPECT_EQ(line.run.file, "sheet.txt");
+  EXPECT_EQ(line.run.output, "out.txt");
+  EXPECT_FALSE(line.run.inPlace);
+  EXPECT_EQ(line.run.format, 1);
+  EXPECT_EQ(line.run.places, 7);
+  EXPECT_EQ(line.run.degrees, false);
+
+  line = parse({"run", "-oresult.txt", "--output=x.txt", "--format", "fix", "--places", "0", "-"});
+  ASSERT_EQ(line.command, Command::kRun) << line.error;
+  EXPECT_EQ(line.run.file, "-");
+  EXPECT_EQ(line.run.output, "x.txt");
+  EXPECT_EQ(line.run.format, 2);
+  EXPECT_EQ(line.run.places, 0);
+
+  line = parse({"run", "--in-place", "--places", "255", "sheet.txt"});
+  ASSERT_EQ(line.command, Command::kRun) << line.error;
+  EXPECT_TRUE(line.run.inPlace);
+  EXPECT_EQ(line.run.places, 255);
+  EXPECT_FALSE(line.run.format.has_value());
+  EXPECT_FALSE(line.run.degrees.has_value());
+
+  line = parse({"run", "--", "-i"});
+  EXPECT_EQ(line.run.file, "-i");
+  EXPECT_FALSE(line.run.inPlace);
+}
+
+TEST(CommandLineTest, RejectsBadValues) {
+  EXPECT_EQ(errorOf({"run", "--format", "FIX", "a"}), "--format: 'FIX' is not fix, sci or eng");
+  EXPECT_EQ(errorOf({"run", "--format=", "a"}), "--format: '' is not fix, sci or eng");
+  for (const char* places : {"256", "-1", "", "1e2", "+3", "0x10", "99999999999"}) {
+    EXPECT_EQ(errorOf({"run", "--places", places, "a"}),
+              std::string("--places: '") + places + "' is not a number from 0 to 255");
+  }
+  EXPECT_EQ(errorOf({"run", "a", "--places"}), "option '--places' needs a value");
+  EXPECT_EQ(errorOf({"run", "a", "-o"}), "option '-o' needs a value");
+  EXPECT_EQ(errorOf({"run", "-o", "", "a"}), "option '-o' needs a file name");
+}
+
+TEST(CommandLineTest, RejectsUnknownOptionsIncludingThoseOfLaterWork) {
+  for (const char* option : {"--enable", "--overwrite", "--plot", "--size", "-x", "--in-place=1",
+                             "--degrees=1", "--form"}) {
+    EXPECT_EQ(errorOf({"run", option, "all", "a"}), std::string("unknown option '") + option + "'");
+  }
+}
+
+TEST(CommandLineTest, ChecksTheFileAndWhereTheResultGoes) {
+  EXPECT_EQ(errorOf({"run"}), "run: no FILE given (use '-' for standard input)");
+  EXPECT_EQ(errorOf({"run", "a", "b"}), "run: more than one FILE given ('b')");
+  EXPECT_EQ(errorOf({"run", "-i", "-"}), "--in-place cannot be used with '-'");
+  EXPECT_EQ(errorOf({"run", "-i", "-o", "x", "a"}), "--in-place and -o exclude each other");
+  EXPECT_EQ(errorOf({"run", "-o", "x.ov", "a"}), "x.ov: RTF output is not supported yet");
+  EXPECT_EQ(errorOf({"run", "-o", "dir/X.RTF", "a"}), "dir/X.RTF: RTF output is not supported yet");
+  EXPECT_EQ(parse({"run", "-o", "x.ovx", "a"}).command, Command::kRun);
+  EXPECT_EQ(parse({"run", "-o", "-", "a"}).run.output, "-");
+}
+
+}  // namespace
+}  // namespace orv::cli

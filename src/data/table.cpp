@@ -169,10 +169,19 @@ std::string Engine::tablenum(ExprNode* e, int width) {
   }
   getstr = nullptr;
   gmissidx = 0;
-  char cell[64];
+  char cell[128];
   std::snprintf(cell, sizeof cell, "%*s", width, value.c_str());
-  cell[59] = '\0';
   return cell;
+}
+
+// Where the rows go: the end of the statement's line, after any comment
+// that follows the statement, so the comment stays on the statement's line.
+// The scanner reads the line end again from there.
+std::size_t Engine::rowposition() const { return tokn == EOL && selo > 0 ? selo - 1 : lastsel; }
+
+void Engine::insertrow(std::size_t at, const std::string& row) {
+  setinsert(at);
+  WEInsert(row);
 }
 
 // The array form: one expression naming an array writes its elements, one
@@ -199,6 +208,7 @@ bool Engine::tablearray(ExprNode* e, int width) {
   if (rows * cols == 0 || rows * cols > 2000 || rows < 0 || cols < 0) {
     errmsg(" table is too large");
   } else {
+    const std::size_t at = rowposition();
     for (int64_t i = 1; i <= rows && !stop; ++i) {
       *row = static_cast<double>(i);
       std::string line = "\n";
@@ -207,9 +217,9 @@ bool Engine::tablearray(ExprNode* e, int width) {
         if (j > 1) line += '\t';
         line += tablenum(e, width);
       }
-      insert(line);
+      insertrow(at, line);
     }
-    if (tokn == EOFTOK) insert("\n");
+    if (tokn == EOFTOK) insertrow(at, "\n");
   }
   if (twoD) RemoveLoopIndex();
   RemoveLoopIndex();
@@ -247,6 +257,7 @@ void Engine::writetable(const std::vector<ExprNode*>& list, int width) {
   if (cells < 1 || cells > 2000) {
     errmsg(" table is too large");
   } else if (tokn != ABORT) {
+    const std::size_t at = rowposition();
     double* nvalue = &range.n->def->value;
     for (int i = 0; i < range.steps && !stop; ++i) {
       std::string line = "\n";
@@ -254,10 +265,10 @@ void Engine::writetable(const std::vector<ExprNode*>& list, int width) {
         if (j > 0) line += '\t';
         line += tablenum(list[j], width);
       }
-      insert(line);
+      insertrow(at, line);
       *nvalue += range.step;
     }
-    if (tokn == EOFTOK) insert("\n");
+    if (tokn == EOFTOK) insertrow(at, "\n");
   }
   freexpr(range.n->def);
   range.n->def = nullptr;

@@ -229,6 +229,7 @@ bool Engine::evalasgnel(ExprNode* n) {
     badel(s->name);
     return false;
   }
+  double* slot = gvec;  // the value's own reads move gvec
   uknvar = nullptr;
   uint64_t changes = defChanges_;
   double v;
@@ -239,16 +240,17 @@ bool Engine::evalasgnel(ExprNode* n) {
     gvec = nullptr;
     if (s->def && (s->def->op == VEC || s->def->op == FOLD)) EvalExpr(target, &old);
     gmissidx = 0;
-    if (!gvec) {
+    slot = gvec;
+    if (!slot) {
       badel(s->name);
       return false;
     }
   }
   if (known) {
-    *gvec = v;
+    *slot = v;
     anyasgn = 1;
   } else {
-    *gvec = kNan04;
+    *slot = kNan04;
   }
   return false;
 }

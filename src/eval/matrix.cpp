@@ -219,6 +219,8 @@ bool Engine::evalextension(ExprNode* n, double* result) {
     case '|': return evalconcat(n, result);
     case FN_SPRINTF: return evalsprnt(n, result);
     case FN_DET: return evaldet(n, result);
+    case FN_READ: return evalread(n, result);
+    case FN_WRITE: return evalwrite(n, result);
     case CFUN: return evalcfun(n, result);
     case MFUN: return evalmfun(n, result);
     default: return false;

@@ -11,6 +11,8 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +42,7 @@ struct DocSettings {
   int format = 2;  // 0 sci, 1 eng, 2 fix
   int places = 2;  // 0 to 255
   bool degrees = false;
+  int writeFormat = 0;  // data file format index: 0 TEXT ... 5 DBL8
 };
 
 // What the engine asks of its front end.
@@ -49,6 +52,20 @@ class Host {
   // An internal inconsistency: show [text] (Mac OS Roman) to the user. The
   // run goes on.
   virtual void bugAlert(std::string_view text) = 0;
+
+  // "Write File Already Exists": true to overwrite the file named
+  // [fileName] (its last path component), false to cancel.
+  virtual bool confirmOverwrite(const std::string& /*fileName*/) { return false; }
+
+  // The text of the worksheet at [path] for an include statement, or false
+  // with a description in [error] when it cannot be had. The default reads
+  // the file from disk.
+  virtual bool openInclude(const std::string& path, std::u16string* text, std::string* error);
+
+  // An included worksheet failed at text position [pos] with [message]
+  // (Mac OS Roman); the including run then reports an error of its own.
+  virtual void includeFailed(const std::string& /*path*/, const std::u16string& /*text*/,
+                             std::size_t /*pos*/, std::string_view /*message*/) {}
 };
 
 struct RunOutcome {
@@ -59,6 +76,13 @@ struct RunOutcome {
 };
 
 class Registry;
+class DataWriter;
+
+// One data file read in this run: single-precision values, row by row.
+struct DataFile {
+  std::vector<float> values;
+  int64_t cols = 0;  // 0 or less: one-dimensional
+};
 
 class Engine {
  public:
@@ -68,6 +92,11 @@ class Engine {
   Engine& operator=(const Engine&) = delete;
 
   void setSettings(const DocSettings& s);
+
+  // The worksheet's file, for names of data and include files relative to
+  // it; empty for an untitled document.
+  void setDocumentPath(std::string path) { documentPath_ = std::move(path); }
+  const std::string& documentPath() const { return documentPath_; }
   const DocSettings& settings() const { return settings_; }
 
   // The stop button. The flag may be set from any thread; the run notices it
@@ -151,7 +180,8 @@ class Engine {
   bool fundef(ExprNode* call);
   ExprNode* setdim(ExprNode* formula, int ndims);
   void tablestmt();
-  void includeDocument(const char* name);
+  void ParseIncludeDoc(const char* name);
+  int64_t inclpass();
   void defvar(Symbol* s, ExprNode* e);
   bool arraydef(ExprNode* lhs);
   bool expr(ExprNode** t);
@@ -244,6 +274,24 @@ class Engine {
   void toolong() { errmsg(" string is too long |"); }
   void notstr() { errmsg(" string required for |"); }
 
+  // ---- Files, data files and include files (data/*.cpp)
+  std::optional<std::string> macPath(const std::string& name) const;
+  int64_t OpenDataFile(const std::string& name, const std::string& format, std::string* path);
+  bool evalread(ExprNode* n, double* result);
+  bool evalwrite(ExprNode* n, double* result);
+  bool getname(ExprNode* e, std::string* name);
+  bool GetOptParm(ExprNode* e, int64_t* target, bool nonNegative);
+  bool intvlerr(int64_t interval);
+  int GetData(const std::string& bytes, std::size_t start, uint32_t type, int64_t length,
+              int64_t interval);
+  bool readdbl8(ExprNode* n, const std::string& bytes, std::size_t start, int64_t length,
+                int64_t cols);
+  bool dataelement(const DataFile& f, double* result);
+  void freedfs() { dfs_.clear(); }
+  bool quickwrite(DataWriter& out, ExprNode* e, int64_t* cols, int format);
+  void writenum(DataWriter& out, bool known, int format, double v);
+  int fmtindex(const std::string& name);
+
   // ---- Tables (data/table.cpp)
   struct TableRange {
     Symbol* n = nullptr;
@@ -251,6 +299,8 @@ class Engine {
     int steps = 0;
   };
   void deltable();
+  std::size_t rowposition() const;
+  void insertrow(std::size_t at, const std::string& row);
   int setnfmt();
   bool tablesetting(const char* name, double fallback, double excluded, const char* message,
                     double* value);
@@ -349,6 +399,12 @@ class Engine {
   std::vector<Symbol*> locals_;  // local symbols in the table now
   std::vector<ExprNode*> freeStack_;  // work list of freexpr
 
+  // Documents and data files
+  std::string documentPath_;
+  std::vector<DataFile> dfs_;  // the data-file table of this run
+  int isOrvl = 0;              // the last opened data file was written by us
+  int includeDepth_ = 0;
+
   // Evaluator
   ExprNode* gindex = nullptr;
   ExprNode* gparms = nullptr;
@@ -363,6 +419,9 @@ class Engine {
   uint64_t defChanges_ = 0;  // definitions replaced by ':=' so far  // evaluation stops below this address
   struct RandomState;
   RandomState* random_ = nullptr;
+  // Tables of the Fourier transforms, kept between calls (packages/fft.cpp).
+  struct FftTables;
+  std::unique_ptr<FftTables, void (*)(FftTables*)> fftTables_{nullptr, nullptr};
   static RandomState* newRandomState();
   static void deleteRandomState(RandomState* r);
 };

@@ -132,6 +132,7 @@ bool Engine::pass() {
 }
 
 void Engine::reparse() {
+  freedfs();
   freesyms();
   freechunks();
   labn = 0;

@@ -248,7 +248,7 @@ void Engine::includestmt() {
     errmsg(" missing file name");
     return;
   }
-  if (!pass2) includeDocument(tokstr);
+  if (!pass2) ParseIncludeDoc(tokstr);
   if (tokn == ABORT) return;
   accept(tokn);
   Require(EOL);
@@ -306,9 +306,5 @@ bool Engine::imgfilestmt() {
   freexpr(rect);
   return true;
 }
-
-// Included worksheets are read through the document host, which this build
-// does not have yet: the statement reports that it cannot open the file.
-void Engine::includeDocument(const char* /*name*/) { errmsg(" can't open include file"); }
 
 }  // namespace orv

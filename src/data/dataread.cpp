@@ -1,0 +1,312 @@
+// read(): data files in six formats become arrays. Each read node reads its
+// file once per run; later evaluations use the values kept in the run's
+// data-file table, or (for "DBL8") the stored array the node has become.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "data/files.h"
+#include "data/textread.h"
+#include "doc/apple_double.h"
+#include "lang/engine.h"
+
+namespace orv {
+
+namespace {
+
+constexpr std::size_t kMaxDataFiles = 50;
+constexpr uint32_t kText = fourCC("TEXT"), kFlt4 = fourCC("FLT4"), kInt2 = fourCC("INT2"),
+                   kByt1 = fourCC("BYT1"), kInt4 = fourCC("INT4"), kDbl8 = fourCC("DBL8");
+
+inline uint32_t be32(const unsigned char* p) {
+  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// The column count kept in a file's resource fork: the tag "[N" at its
+// start.
+int64_t columnTag(const std::string& fork) {
+  if (fork.size() < 2 || fork[0] != '[') return 0;
+  int64_t n = 0;
+  for (std::size_t i = 1; i < fork.size() && i < 10 && fork[i] >= '0' && fork[i] <= '9'; ++i)
+    n = n * 10 + (fork[i] - '0');
+  return n;
+}
+
+}  // namespace
+
+// A file or format name from an argument: a string, a variable holding one
+// (or, when it holds none, the variable's own name), or any expression that
+// gives a string.
+bool Engine::getname(ExprNode* e, std::string* name) {
+  if (!e) return false;
+  if (e->op == STR) {
+    *name = e->text;
+    return true;
+  }
+  ExprNode* saved = gindex;
+  gindex = nullptr;
+  getstr = nullptr;
+  gmissidx = 0;
+  bool found = false;
+  double v;
+  if (e->op == VAR) {
+    Symbol* s = e->sym;
+    if (s->depth == 0) {
+      ++s->depth;
+      bool known = EvalExpr(s->def, &v);
+      --s->depth;
+      *name = !known && getstr && gmissidx ? std::string(getstr) : std::string(s->name);
+      found = true;
+    }
+  } else if (!EvalExpr(e, &v) && getstr && gmissidx) {
+    *name = getstr;
+    found = true;
+  }
+  gmissidx = 0;
+  getstr = nullptr;
+  gindex = saved;
+  return found;
+}
+
+bool Engine::GetOptParm(ExprNode* e, int64_t* target, bool nonNegative) {
+  if (!e) return false;
+  ExprNode* saved = gindex;
+  gindex = nullptr;
+  double v;
+  bool known = EvalExpr(e, &v);
+  gindex = saved;
+  gmissidx = 0;
+  if (known && !(nonNegative && v < 0) && std::isfinite(v)) {
+    *target = static_cast<int64_t>(std::trunc(std::fmax(std::fmin(v, 9e18), -9e18)));
+    return true;
+  }
+  errmsg(" read(,?) parameter error");
+  return false;
+}
+
+bool Engine::intvlerr(int64_t interval) {
+  if (interval <= 1) return false;
+  errmsg(" read(,?) this format doesn't support interval parm");
+  return true;
+}
+
+// Reads a binary format from [start]: [size]-byte values at every
+// [interval]th position, converted by [convert]. -1 when the run stops.
+template <typename Convert>
+static bool readBinary(Engine& e, const std::string& bytes, std::size_t start, int size,
+                       int64_t length, int64_t interval, Convert convert, std::vector<float>* out) {
+  const std::size_t available = start < bytes.size() ? (bytes.size() - start) / size : 0;
+  int64_t n = static_cast<int64_t>(available);
+  const int64_t k = interval > 0 ? interval : 1;
+  if (interval > 0) n /= interval;
+  if (length >= 1 && length < n) n = length;
+  out->resize(static_cast<std::size_t>(n));
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + start;
+  const std::size_t stride = static_cast<std::size_t>(k) * size;
+  for (int64_t i = 0; i < n; ++i) {
+    (*out)[static_cast<std::size_t>(i)] = convert(p + static_cast<std::size_t>(i) * stride);
+    if ((i & 0x3FFF) == 0x3FFF) {
+      e.SpinWatch();
+      if (e.Stopped()) return false;
+    }
+  }
+  e.SpinWatch();
+  return !e.Stopped();
+}
+
+// Reads the file's values into a new table entry; its number, or -1.
+int Engine::GetData(const std::string& bytes, std::size_t start, uint32_t type, int64_t length,
+                    int64_t interval) {
+  DataFile f;
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const bool own = isOrvl != 0;
+  bool ok;
+  switch (type) {
+    case kByt1:
+      ok = readBinary(*this, bytes, start, 1, length, interval,
+                      [](const unsigned char* p) { return float(p[0]); }, &f.values);
+      break;
+    case kFlt4:
+      if (intvlerr(interval)) return -1;
+      ok = readBinary(*this, bytes, start, 4, length, 0,
+                      [](const unsigned char* p) {
+                        uint32_t bits = be32(p);
+                        float v;
+                        std::memcpy(&v, &bits, sizeof v);
+                        return v;
+                      },
+                      &f.values);
+      break;
+    case kInt2:
+      ok = readBinary(*this, bytes, start, 2, length, interval,
+                      [own, nan](const unsigned char* p) {
+                        int16_t v = static_cast<int16_t>((p[0] << 8) | p[1]);
+                        return own && v == -32768 ? nan : float(v);
+                      },
+                      &f.values);
+      break;
+    case kInt4:
+      ok = readBinary(*this, bytes, start, 4, length, interval,
+                      [own, nan](const unsigned char* p) {
+                        int32_t v = static_cast<int32_t>(be32(p));
+                        return own && v == std::numeric_limits<int32_t>::min() ? nan : float(v);
+                      },
+                      &f.values);
+      break;
+    case kText: {
+      if (intvlerr(interval)) return -1;
+      std::size_t from = std::min(start, bytes.size());
+      TextValues t = readTextValues(bytes.data() + from, bytes.data() + bytes.size(), length);
+      f.values = std::move(t.values);
+      f.cols = t.cols;
+      SpinWatch();
+      ok = !Stopped();
+      break;
+    }
+    default:
+      errmsg(" unknown data file type");
+      stop = 1;
+      return -1;
+  }
+  if (!ok) return -1;
+  if (f.values.empty()) errmsg(" ?read() no values in file");
+  dfs_.push_back(std::move(f));
+  return static_cast<int>(dfs_.size()) - 1;
+}
+
+// "DBL8" data becomes part of the tree: the read node turns into a stored
+// array of doubles, folded into rows when the file has columns.
+bool Engine::readdbl8(ExprNode* n, const std::string& bytes, std::size_t start, int64_t length,
+                      int64_t cols) {
+  int64_t count = start < bytes.size() ? static_cast<int64_t>((bytes.size() - start) / 8) : 0;
+  if (length >= 1 && length < count) count = length;
+  if (count > kMaxArrayElements) {
+    errmsg(" array is too large");
+    return false;
+  }
+  auto* block = static_cast<double*>(std::malloc(static_cast<std::size_t>(count > 0 ? count : 1) * sizeof(double)));
+  if (!block) {
+    errmsg(" read() malloc error");
+    return false;
+  }
+  if (count > 0) std::memcpy(block, bytes.data() + start, static_cast<std::size_t>(count) * 8);
+  if (count == 0) errmsg(" ?read() no values in file");
+  freexpr(n->left);
+  freexpr(n->right);
+  if (cols >= 1) {
+    n->op = FOLD;
+    n->left = makevec(block, count);
+    n->count = cols;
+  } else {
+    n->op = VEC;
+    n->block = block;
+    n->count = count;
+  }
+  return true;
+}
+
+// An element of a table entry, picked by the indices on gindex; without
+// indices the whole array (or row) is reported as missing indices.
+bool Engine::dataelement(const DataFile& f, double* result) {
+  const int64_t count = static_cast<int64_t>(f.values.size());
+  const int64_t cols = f.cols;
+  if (!gindex) {
+    ++gmissidx;
+    if (cols >= 1) {
+      ++gmissidx;
+      gdim = count < cols ? 1 : count / cols;
+    } else {
+      gdim = count;
+    }
+    return false;
+  }
+  double v = gindex->left->value;
+  if (!(v > 0.5)) return false;
+  int64_t position = static_cast<int64_t>(std::trunc(v - 0.5));
+  if (cols >= 1) {
+    if (!gindex->right) {
+      ++gmissidx;
+      gdim = cols;
+      return false;
+    }
+    if (position >= count / cols) return false;
+    double w = gindex->right->left->value;
+    if (!(w > 0.5)) return false;
+    position = position * cols + static_cast<int64_t>(std::trunc(w - 0.5));
+  }
+  if (position >= count) return false;
+  *result = f.values[static_cast<std::size_t>(position)];
+  return true;
+}
+
+// read(filename [, format, columns, length, skip, interval])
+bool Engine::evalread(ExprNode* n, double* result) {
+  if (n->right && n->right->op == PARM) {
+    std::size_t entry = static_cast<std::size_t>(n->right->parm);
+    return entry < dfs_.size() && dataelement(dfs_[entry], result);
+  }
+  int64_t cols = 0, length = 0, skip = 0, interval = 0;
+  bool colsGiven = false;
+  std::string name, format;
+  bool haveName;
+  ExprNode* args = n->left;
+  if (args && args->op == LIST) {
+    ExprNode* a[6] = {};
+    ExprNode* l = args;
+    for (int i = 0; i < 4 && l && l->op == LIST; ++i) {
+      a[i] = l->left;
+      l = l->right;
+    }
+    if (l && l->op == LIST) {
+      a[4] = l->left;
+      a[5] = l->right;
+    }
+    haveName = getname(a[0], &name);
+    getname(a[1], &format);
+    colsGiven = GetOptParm(a[2], &cols, true);
+    GetOptParm(a[3], &length, true);
+    GetOptParm(a[4], &skip, false);
+    GetOptParm(a[5], &interval, true);
+  } else {
+    haveName = getname(args, &name);
+  }
+  if (tokn == ABORT) return false;
+  if (!haveName) {
+    errmsg(" read( file name? )");
+    return false;
+  }
+  std::string path, bytes;
+  int64_t type = OpenDataFile(name, format, &path);
+  if (type < 0 || !readFileBytes(path, &bytes)) {
+    stop = 1;
+    errmsg2(" read(%s) can't open", name.c_str());
+    return false;
+  }
+  std::size_t start = 0;
+  if (skip > 0)
+    start = static_cast<std::size_t>(skip);
+  else if (skip < 0)
+    start = skipTextLines(bytes.data(), bytes.size(), 0, -skip);
+  const uint32_t code = static_cast<uint32_t>(type);
+  if (code == kDbl8) {
+    if (intvlerr(interval)) return false;
+    if (!colsGiven) cols = columnTag(readFileMetadata(path).resourceFork);
+    if (!readdbl8(n, bytes, start, length, cols)) return false;
+    return EvalExpr(n, result);
+  }
+  if (dfs_.size() >= kMaxDataFiles) {
+    errmsg(" Too many data files.");
+    return false;
+  }
+  int entry = GetData(bytes, start, code, length, interval);
+  if (entry < 0) return false;
+  DataFile& f = dfs_[static_cast<std::size_t>(entry)];
+  if (code != kText) f.cols = columnTag(readFileMetadata(path).resourceFork);
+  if (colsGiven) f.cols = cols;
+  freexpr(n->right);
+  n->right = makeparm(entry);
+  return dataelement(f, result);
+}
+
+}  // namespace orv

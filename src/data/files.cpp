@@ -1,0 +1,143 @@
+// File names relative to the worksheet, whole-file reading, and files
+// written beside their target and moved into place.
+#include "data/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "doc/apple_double.h"
+#include "doc/macroman.h"
+#include "lang/engine.h"
+
+namespace orv {
+
+bool readFileBytes(const std::string& path, std::string* bytes) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) errno = EISDIR;
+    ::close(fd);
+    return false;
+  }
+  bytes->clear();
+  bytes->resize(static_cast<std::size_t>(st.st_size));
+  std::size_t got = 0;
+  for (;;) {
+    if (got == bytes->size()) bytes->resize(got + 65536 + got / 2);
+    ssize_t n = ::read(fd, bytes->data() + got, bytes->size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes->resize(got);
+  ::close(fd);
+  return true;
+}
+
+bool fileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string lastPathComponent(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// ---------------------------------------------------------------------------
+// DataWriter
+// ---------------------------------------------------------------------------
+
+DataWriter::~DataWriter() { discard(); }
+
+bool DataWriter::open(const std::string& target) {
+  target_ = target;
+  temp_ = target + ".orvanel-" + std::to_string(getpid()) + ".tmp";
+  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return fd_ >= 0;
+}
+
+void DataWriter::write(const void* data, std::size_t n) {
+  buffer_.append(static_cast<const char*>(data), n);
+  if (buffer_.size() >= (std::size_t(1) << 16)) flush();
+}
+
+void DataWriter::flush() {
+  std::size_t done = 0;
+  while (done < buffer_.size() && !failed_) {
+    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) failed_ = true;
+    else done += static_cast<std::size_t>(n);
+  }
+  buffer_.clear();
+}
+
+bool DataWriter::commit() {
+  if (fd_ < 0) return false;
+  flush();
+  bool ok = !failed_ && ::fsync(fd_) == 0;
+  ok = ::close(fd_) == 0 && ok;
+  fd_ = -1;
+  if (ok) ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (!ok) std::remove(temp_.c_str());
+  temp_.clear();
+  return ok;
+}
+
+void DataWriter::discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) std::remove(temp_.c_str());
+  temp_.clear();
+  buffer_.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Names
+// ---------------------------------------------------------------------------
+
+// A name as written in the worksheet to a path: absolute names stay as they
+// are; others are relative to the worksheet's folder, with the old colon
+// separators converted ("::" is the parent folder). None for an untitled
+// worksheet.
+std::optional<std::string> Engine::macPath(const std::string& name) const {
+  std::string utf8 = bytesToUtf8(name);
+  if (utf8.empty()) return std::nullopt;
+  if (utf8[0] == '/') return utf8;
+  if (documentPath_.empty()) return std::nullopt;
+  std::string converted;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == ':' && i + 1 < utf8.size() && utf8[i + 1] == ':') {
+      converted += "../";
+      ++i;
+    } else {
+      converted += utf8[i] == ':' ? '/' : utf8[i];
+    }
+  }
+  std::size_t slash = documentPath_.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : documentPath_.substr(0, slash);
+  return folder + "/" + converted;
+}
+
+// The type code of a data file (or of [format] when one is given), -1 when
+// the file can't be found. Sets isOrvl from the file's creator code.
+int64_t Engine::OpenDataFile(const std::string& name, const std::string& format, std::string* path) {
+  std::optional<std::string> p = macPath(name);
+  if (!p || !fileExists(*p)) return -1;
+  FileMetadata meta = readFileMetadata(*p);
+  isOrvl = meta.creator == kCreatorOrvl;
+  *path = *p;
+  return format.empty() ? int64_t{meta.type} : int64_t{MakeOSType(format)};
+}
+
+}  // namespace orv

@@ -1,0 +1,28 @@
+// The free-form "TEXT" data format: numbers standing among other characters.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace orv {
+
+struct TextValues {
+  std::vector<float> values;
+  int64_t cols = 0;  // 0: one-dimensional
+};
+
+// Reads the numbers of [text, end). [limit] > 0 stops after that many
+// values. A run of '?' is one missing value (NaN); a lone '-' or '.' is 0;
+// every other character separates numbers. The column count is the number
+// of values up to the first that ends a line, unless that is 1 or all of
+// them, or no value ends a line.
+TextValues readTextValues(const char* text, const char* end, int64_t limit);
+
+// The position after [lines] lines of [text, end) from [start], lines ending
+// at CR, at LF (a LF right after a CR belongs to that line end) or after 300
+// bytes; a CR or LF right after the last line is passed over too. 0 when the
+// text ends first.
+std::size_t skipTextLines(const char* text, std::size_t size, std::size_t start, int64_t lines);
+
+}  // namespace orv

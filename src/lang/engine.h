@@ -24,6 +24,8 @@
 
 namespace orv {
 
+class Picture;
+
 // Room for the text of any number in any format with up to 255 places.
 inline constexpr std::size_t kNumberText = 400;
 
@@ -42,7 +44,9 @@ struct DocSettings {
   int format = 2;  // 0 sci, 1 eng, 2 fix
   int places = 2;  // 0 to 255
   bool degrees = false;
-  int writeFormat = 0;  // data file format index: 0 TEXT ... 5 DBL8
+  int writeFormat = 0;    // data file format index: 0 TEXT ... 5 DBL8
+  bool hideGrid = false;  // plots start without grid lines
+  bool boxAxis = false;   // plots close their axes into a box
 };
 
 // What the engine asks of its front end.
@@ -66,6 +70,12 @@ class Host {
   // (Mac OS Roman); the including run then reports an error of its own.
   virtual void includeFailed(const std::string& /*path*/, const std::u16string& /*text*/,
                              std::size_t /*pos*/, std::string_view /*message*/) {}
+
+  // The picture in the file at [path] for `imagefile`, or null when the file
+  // is missing or holds no picture.
+  virtual std::shared_ptr<const Picture> loadPicture(const std::string& /*path*/) {
+    return nullptr;
+  }
 };
 
 struct RunOutcome {
@@ -73,10 +83,12 @@ struct RunOutcome {
   std::size_t faultPos = 0;    // text position of the fault of a failed run
   std::string status;          // status line text, Mac OS Roman bytes
   int tabWidth = 0;            // tab width the worksheet asked for, 0 = none
+  bool plot = false;           // the run made a plot page
 };
 
 class Registry;
 class DataWriter;
+struct PlotState;
 
 // One data file read in this run: single-precision values, row by row.
 struct DataFile {
@@ -106,6 +118,9 @@ class Engine {
   // Runs the worksheet in [text], editing it. Needs a deep stack (see
   // runOnLargeStack in lang/large_stack.h).
   RunOutcome run(TextStorage& text);
+
+  // The plot page and its records, which stay after a run for redraws.
+  PlotState& plot() { return *plot_; }
 
   // ===================================================================
   // Everything below is the engine's inside: the language modules share it,
@@ -173,6 +188,8 @@ class Engine {
   bool estmt();
   void includestmt();
   void slabel();
+  void labline(std::size_t start, int k,
+               const std::vector<std::pair<std::size_t, std::string>>& inserted);
   bool imagestmt();
   bool plotstmt();
   bool imgfilestmt();
@@ -368,7 +385,9 @@ class Engine {
   int labn = 0;
   int initplot = 1;
   int firststrip = 0;
-  int32_t nstrips = 0;
+  std::unique_ptr<PlotState> plot_;  // plot/plot_state.h
+  // While a `label` line runs: the results inserted, at their buffer places.
+  std::vector<std::pair<std::size_t, std::string>>* insertLog_ = nullptr;
   Symbol* anyukn = nullptr;
   int newtabWidth = 0;
 

@@ -9,11 +9,15 @@
 #include "doc/macroman.h"
 #include "lang/engine.h"
 #include "packages/registry.h"
+#include "plot/plot.h"
 
 namespace orv {
 
 Engine::Engine(Host& host)
-    : host_(host), registry_(&standardRegistry()), random_(newRandomState()) {
+    : host_(host),
+      registry_(&standardRegistry()),
+      plot_(std::make_unique<PlotState>()),
+      random_(newRandomState()) {
   lastprint = std::numeric_limits<double>::quiet_NaN();
 }
 
@@ -84,12 +88,14 @@ RunOutcome Engine::run(TextStorage& text) {
   out.faultPos = fault < 0 ? 0 : static_cast<std::size_t>(fault);
   out.status = statusText;
   out.tabWidth = newtabWidth;
+  out.plot = plot_->made;
+  if (out.ok) removeUnusedLabels(*plot_);
   return out;
 }
 
 int64_t Engine::dopass1() {
   reparse();
-  firststrip = 1;
+  plotRunStart(*this);
   errmsg("");
   pass2 = 0;
   if (pass()) return -1;
@@ -104,6 +110,7 @@ int64_t Engine::dopass2() {
   tabset();
   if (stop) errmsg(" stopped");
   if (!ok) errmsg(" Unrecognizable text");
+  const bool finish = tokn != ABORT;
   if (tokn != ABORT) {
     if (anyukn) {
       errmsg2(" ? %s?", anyukn->name);
@@ -112,6 +119,7 @@ int64_t Engine::dopass2() {
       errmsg(check);
     }
   }
+  plotRunEnd(*this, finish);
   if (ok) return -1;
   int64_t at = static_cast<int64_t>(textPos(lastsel));
   reparse();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "lang/engine.h"
+#include "plot/plot.h"
 
 namespace orv {
 
@@ -23,9 +24,16 @@ bool Engine::stmt() {
     return true;
   }
   bool label = accept(KW_LABEL);
+  const std::size_t start = lastsel;
+  std::vector<std::pair<std::size_t, std::string>> inserted;
+  if (label && pass2) insertLog_ = &inserted;
   bool ok = estmt();
+  insertLog_ = nullptr;
   if (ok && tokn != EOFTOK) Require(EOL);
-  if (label && pass2) ++labn;
+  if (label && pass2) {
+    ++labn;
+    if (!stop) labline(start, labn, inserted);
+  }
   return ok || label;
 }
 
@@ -34,7 +42,10 @@ bool Engine::stmt() {
 //        | expr '=' expr                      definition
 bool Engine::estmt() {
   if (plotstmt() || imagestmt() || imgfilestmt()) return true;
-  if (accept(KW_NEWAXIS)) return true;
+  if (accept(KW_NEWAXIS)) {
+    axisstmt(*this);
+    return true;
+  }
   ExprNode* lhs = nullptr;
   if (!expr(&lhs)) return false;
   switch (tokn) {
@@ -263,9 +274,10 @@ void Engine::slabel() {
     getstr = nullptr;
     double v;
     EvalExpr(e, &v);
-    if (getstr && gmissidx)
+    if (getstr && gmissidx) {
       ++labn;
-    else
+      makeLabel(plot(), getstr, labn);
+    } else
       errmsg(" can't get string");
     getstr = nullptr;
     gmissidx = 0;
@@ -277,9 +289,11 @@ void Engine::slabel() {
 // plot -> ( 'plot' | 'plotline' ) expr
 bool Engine::plotstmt() {
   if (tokn != KW_PLOT && tokn != KW_PLOTLINE) return false;
+  plot().lineplot = tokn == KW_PLOTLINE;
   accept(tokn);
   ExprNode* e = nullptr;
   if (!expr(&e)) missexpr();
+  if (pass2 && e) GenPlot(*this, e, kTracePlot);
   freexpr(e);
   return true;
 }
@@ -289,6 +303,7 @@ bool Engine::imagestmt() {
   if (!accept(KW_IMAGE)) return false;
   ExprNode* e = nullptr;
   if (!expr(&e)) missexpr();
+  if (pass2 && e) GenPlot(*this, e, kImagePlot);
   freexpr(e);
   return true;
 }
@@ -302,9 +317,30 @@ bool Engine::imgfilestmt() {
   if (!aexpr(&name)) missexpr();
   if (accept(',') && !aexpr(&rect)) missexpr();
   if (paren) Require(')');
+  if (pass2 && name && tokn != ABORT) GenPlot(*this, name, kPicturePlot, rect);
   freexpr(name);
   freexpr(rect);
   return true;
+}
+
+// The label of a `label` line: the text after the keyword to the end of its
+// line, with the results this run wrote into it, cut before its first ';'.
+void Engine::labline(std::size_t start, int k,
+                     const std::vector<std::pair<std::size_t, std::string>>& inserted) {
+  std::size_t end = start;
+  while (end < cstring.size() && cstring[end] != '\n' && cstring[end] != '\r') ++end;
+  std::string text;
+  std::size_t at = start;
+  for (const auto& [pos, piece] : inserted) {
+    if (pos < at || pos > end) continue;
+    text.append(cstring, at, pos - at);
+    text += piece;
+    at = pos;
+  }
+  text.append(cstring, at, end - at);
+  std::size_t semi = text.find(';');
+  if (semi != std::string::npos) text.resize(semi);
+  makeLabel(plot(), text, k);
 }
 
 }  // namespace orv

@@ -36,6 +36,7 @@ void Engine::WESetStyle(int style) {
 }
 
 void Engine::insert(std::string_view text) {
+  if (insertLog_) insertLog_->emplace_back(lastsel, std::string(text));
   setinsert(lastsel);
   WEInsert(text);
 }

@@ -45,6 +45,7 @@ const Registry& standardRegistry() {
   static const Registry registry = [] {
     Registry r;
     setup_max(r);
+    setup_ctab(r);  // last: ColorTable follows every package
     return r;
   }();
   return registry;

@@ -62,5 +62,6 @@ void setup_histogram(Registry& r);
 void setup_fft(Registry& r);
 void setup_svd(Registry& r);
 void setup_mathlib(Registry& r);
+void setup_ctab(Registry& r);  // plot/Ctab.cpp
 
 }  // namespace orv

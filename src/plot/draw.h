@@ -1,0 +1,34 @@
+// Drawing the parts of a strip and the whole page from the stored records.
+#pragma once
+
+#include <string>
+
+#include "plot/frame.h"
+#include "plot/plot_state.h"
+
+namespace orv {
+
+// The traces of [strip], clipped to its plot area enlarged by 3 units.
+void DrawTraces(Surface& s, const AxisFrame& f, const Strip& strip);
+
+// One marker of [shape] (0 to 6; -1 none) and [size] tenths at (x, y).
+void drawmarker(Surface& s, const AxisFrame& f, int shape, int size, double x, double y);
+
+// The `imagefile` picture of [strip].
+void DrawXpic(Surface& s, const AxisFrame& f, const Strip& strip);
+
+// The image of [strip] and its colour bar.
+void DrawImage(Surface& s, const AxisFrame& f, const Strip& strip, ColorTable& ctab);
+void Zaxis(Surface& s, const AxisFrame& f, const Strip& strip, ColorTable& ctab);
+
+// Every strip of the page, then the title.
+void drawplot(PlotState& ps, Surface& s);
+
+// The page as exported: drawplot, the page labels at their places and the
+// information line at the bottom.
+void drawPage(PlotState& ps, Surface& s);
+
+// The text of the information line (Mac OS Roman).
+std::string showplotinfo(const PlotState& ps);
+
+}  // namespace orv

@@ -1,0 +1,168 @@
+// Traces, markers and the `imagefile` picture of a strip.
+#include <algorithm>
+#include <cmath>
+
+#include "plot/draw.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kTraceColours[4] = {kBlack, kRed, kGreen, kBlue};
+
+// The segment of a function trace from (x - xstep, y0) to (x, y1), cut where
+// it leaves or enters the Y range. Returns whether the pen is up afterwards.
+bool ClipLine(Surface& s, const AxisFrame& f, bool penup, double y0, double x, double y1,
+              double xstep) {
+  const StripAxes& a = *f.axes;
+  const double tol = (a.ymax - a.ymin) * 0.0001;
+  const double hi = a.ymax + tol, lo = a.ymin - tol;
+  const bool above = y1 > hi, below = y1 < lo, out = above || below;
+  const double edge = below ? a.ymin : a.ymax;
+  int h, v;
+  if (!penup) {
+    if (out) {
+      x += (edge - y0) * xstep / (y1 - y0) - xstep;
+      y1 = edge;
+    }
+    f.MapData(x, y1, &h, &v);
+    s.LineTo(h, v);
+    return out;
+  }
+  if (std::isnan(y0)) {
+    if (out) return true;
+    f.MapData(x, y1, &h, &v);
+    s.MoveTo(h, v);
+    return false;
+  }
+  if ((y0 > hi && above) || (y0 < lo && below)) return true;
+  const double entry = y0 > hi ? a.ymax : a.ymin;
+  if (out && std::isinf(y1)) y1 = edge;
+  const double ex = std::isfinite(y0) ? x + (entry - y0) * xstep / (y1 - y0) - xstep : x;
+  f.MapData(ex, entry, &h, &v);
+  s.MoveTo(h, v);
+  f.MapData(x, y1, &h, &v);
+  s.LineTo(h, v);
+  return out;
+}
+
+void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
+  s.ForeColor(kTraceColours[t.colour & 3]);
+  bool penup = true;
+  double prev = NAN;
+  double x = t.x0;
+  const float* p = t.pts.data();
+  const float* end = p + t.pts.size();
+  const int shape = t.marker, size = t.markersize;
+  int h, v;
+  while (p < end) {
+    const double val = *p++;
+    if (std::isnan(val)) {
+      penup = true;
+      if (t.pairs() && p < end) ++p;
+    } else {
+      switch (t.kind) {
+        case Trace::kLines:
+          penup = ClipLine(s, f, penup, prev, x, val, t.xstep);
+          drawmarker(s, f, shape, size, x, val);
+          break;
+        case Trace::kMarkers:
+          drawmarker(s, f, shape, size, x, val);
+          break;
+        case Trace::kPairMarkers:
+          if (p < end) drawmarker(s, f, shape, size, val, *p++);
+          break;
+        default: {
+          if (p >= end) break;
+          const double y = *p++;
+          f.MapData(val, y, &h, &v);
+          if (penup)
+            s.MoveTo(h, v);
+          else
+            s.LineTo(h, v);
+          penup = false;
+          drawmarker(s, f, shape, size, val, y);
+        }
+      }
+    }
+    prev = val;
+    x += t.xstep;
+  }
+  s.FinishPath();
+}
+
+}  // namespace
+
+void drawmarker(Surface& s, const AxisFrame& f, int shape, int size, double x, double y) {
+  if (shape < 0) return;
+  const StripAxes& a = *f.axes;
+  const double fx = static_cast<float>(x), fy = static_cast<float>(y);
+  if (!(fx >= a.xmin && fx <= a.xmax && fy >= a.ymin && fy <= a.ymax)) return;
+  int h, v;
+  f.MapData(x, y, &h, &v);
+  const int r = f.ticsize * size / 20 + 1;
+  const Rect box{v + r + 1, h - r, v - r, h + r + 1};
+  switch (shape) {
+    case 0:
+      s.MoveTo(h - r, v);
+      s.LineTo(h + r, v);
+      s.MoveTo(h, v - r);
+      s.LineTo(h, v + r);
+      break;
+    case 1:
+      s.MoveTo(h - r, v - r);
+      s.LineTo(h + r, v + r);
+      s.MoveTo(h - r, v + r);
+      s.LineTo(h + r, v - r);
+      break;
+    case 2:
+      s.MoveTo(h, v - r);
+      s.LineTo(h - r, v + r);
+      s.LineTo(h + r, v + r);
+      s.LineTo(h, v - r);
+      break;
+    case 3:
+      s.MoveTo(h + r, v - r);
+      s.LineTo(h - r, v - r);
+      s.LineTo(h - r, v + r);
+      s.LineTo(h + r, v + r);
+      s.LineTo(h + r, v - r);
+      break;
+    case 4:
+      s.PaintRect(box);
+      break;
+    case 5:
+      s.FrameOval(box);
+      break;
+    default:
+      s.PaintOval(box);
+      break;
+  }
+  s.MoveTo(h, v);
+}
+
+void DrawTraces(Surface& s, const AxisFrame& f, const Strip& strip) {
+  if (strip.traces.empty()) return;
+  s.SaveGS();
+  Rect clip = f.GetAxisRect();
+  InsetRectx(&clip, -3, -3);
+  s.ClipRect(clip);
+  for (const Trace& t : strip.traces) drawRecord(s, f, t);
+  s.ForeColor(kBlack);
+  s.RestoreGS();
+}
+
+void DrawXpic(Surface& s, const AxisFrame& f, const Strip& strip) {
+  if (!strip.picture) return;
+  const Rect area = f.GetAxisRect();
+  Rect target = area;
+  if (strip.picrect[2] != 0) {
+    int h0, v0, h1, v1;
+    f.MapData(strip.picrect[0], strip.picrect[1], &h0, &v0);
+    f.MapData(strip.picrect[0] + strip.picrect[2], strip.picrect[1] + strip.picrect[3], &h1, &v1);
+    target = {std::max(v0, v1), std::min(h0, h1), std::min(v0, v1), std::max(h0, h1)};
+  }
+  s.DrawPicture(*strip.picture, target, area);
+}
+
+}  // namespace orv

@@ -1,0 +1,90 @@
+// The whole page: its strips, title, page labels and information line.
+#include <cmath>
+#include <cstdio>
+
+#include "plot/axis.h"
+#include "plot/draw.h"
+
+namespace orv {
+
+void drawplot(PlotState& ps, Surface& s) {
+  for (int i = 0; i <= ps.stripcount && i < kMaxStrips; ++i) {
+    const Strip& strip = ps.strips[i];
+    AxisFrame f = setscale(ps, i, strip.axes, s);
+    DrawImage(s, f, strip, ps.ctab);
+    DrawXpic(s, f, strip);
+    axis(s, f, true);
+    DrawTraces(s, f, strip);
+    Zaxis(s, f, strip, ps.ctab);
+  }
+  if (!ps.title.empty()) {
+    Rect w;
+    s.GetWindowRect(&w);
+    int tw, th, cw, ch;
+    s.GetTextSize(ps.title, &tw, &th);
+    s.GetTextSize("0", &cw, &ch);
+    s.MoveTo((w.left + w.right) / 2 - tw / 2, w.top - ch - 2);
+    s.DrawText(ps.title);
+  }
+}
+
+void drawPage(PlotState& ps, Surface& s) {
+  drawplot(ps, s);
+  s.ForeColor(kBlack);
+  for (const PageLabel& l : ps.labels) {
+    if (!l.shown || l.text.empty()) continue;
+    // The text sits in its label frame after a margin of 5 units.
+    s.MoveTo(static_cast<int>(l.x) + 5, static_cast<int>(l.y));
+    s.DrawText(l.text);
+  }
+  Rect w;
+  s.GetWindowRect(&w);
+  int cw, ch;
+  s.GetTextSize("0", &cw, &ch);
+  s.MoveTo(w.left + cw, w.bottom + 2);
+  s.DrawText(showplotinfo(ps));
+  s.FinishPath();
+}
+
+std::string showplotinfo(const PlotState& ps) {
+  const StripAxes& a = ps.strips[ps.click.any() ? ps.click.strip : ps.stripcount].axes;
+  auto unlog = [](bool log, double v) { return log ? std::pow(10.0, v) : v; };
+  const bool xl = a.has(PF_XLOG), yl = a.has(PF_YLOG), zl = a.has(PF_ZLOG);
+  char text[160];
+  const Click& c = ps.click;
+  if (c.any() && c.z == -HUGE_VAL) {
+    std::snprintf(text, sizeof text, "trace %d  X:%0.4g  Y:%0.4g", c.trace, unlog(xl, c.x),
+                  unlog(yl, c.y));
+  } else if (c.any()) {
+    int n = std::snprintf(text, sizeof text, "image[%d,%d]  X:%0.4g  Y:%0.4g", c.i, c.j,
+                          unlog(xl, c.x), unlog(yl, c.y));
+    if (std::isnan(c.z))
+      std::snprintf(text + n, sizeof text - n, "  Z:?");
+    else
+      std::snprintf(text + n, sizeof text - n, "  Z:%0.2g", unlog(zl, c.z));
+  } else {
+    const StripAxes& cur = ps.strips[ps.stripcount].axes;
+    const bool ly = cur.has(PF_YLOG), lz = cur.has(PF_ZLOG);
+    const bool ydata = ps.ylo <= ps.yhi, zdata = ps.zlo <= ps.zhi;
+    if (!ydata && !zdata) {
+      if (ps.pltukn.empty())
+        std::snprintf(text, sizeof text, "No defined points.");
+      else
+        std::snprintf(text, sizeof text, "? %s?", ps.pltukn.c_str());
+    } else if (!ydata) {
+      std::snprintf(text, sizeof text, "Zlo:%0.4g  Zhi:%0.4g", unlog(lz, ps.zlo),
+                    unlog(lz, ps.zhi));
+    } else if (!zdata) {
+      std::snprintf(text, sizeof text, "Ylo:%0.4g  Yhi:%0.4g", unlog(ly, ps.ylo),
+                    unlog(ly, ps.yhi));
+    } else {
+      std::snprintf(text, sizeof text, "Ylo:%0.4g  Yhi:%0.4g  Zlo:%0.4g  Zhi:%0.4g",
+                    unlog(ly, ps.ylo), unlog(ly, ps.yhi), unlog(lz, ps.zlo), unlog(lz, ps.zhi));
+    }
+  }
+  std::string s = text;
+  if (s.size() > 69) s.resize(69);
+  return s;
+}
+
+}  // namespace orv

@@ -1,0 +1,112 @@
+// The drawing surface: pen-and-rectangle operations with integer page
+// coordinates, y growing upwards. All plot drawing goes through it; the
+// render library implements it with QPainter and the tests with a recording
+// surface that writes one line per operation.
+//
+// The surface keeps the pen and one pending line path: LineTo adds a segment
+// to the path, and the path is stroked, in the colour current at that moment,
+// by the next MoveTo or by FinishPath.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+// A page rectangle; top is the larger v. It covers left <= h <= right and
+// bottom <= v <= top.
+struct Rect {
+  int top = 0, left = 0, bottom = 0, right = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+// left += dh, right -= dh, bottom += dv, top -= dv; negative values enlarge.
+inline void InsetRectx(Rect* r, int dh, int dv) {
+  r->left += dh;
+  r->right -= dh;
+  r->bottom += dv;
+  r->top -= dv;
+}
+
+// Pen colour numbers.
+enum PenColour : int { kBlack = 0, kRed = 1, kGreen = 2, kBlue = 3, kLightGrey = 4, kDarkGrey = 5 };
+
+// A picture loaded by the front end for `imagefile`.
+class Picture {
+ public:
+  virtual ~Picture() = default;
+  virtual int width() const = 0;
+  virtual int height() const = 0;
+};
+
+struct PathPoint {
+  int h, v;
+};
+
+class Surface {
+ public:
+  virtual ~Surface() = default;
+
+  // ---- Pen and lines
+  void MoveTo(int h, int v);
+  void LineTo(int h, int v);
+  void Move(int dh, int dv) { MoveTo(lastx_ + dh, lasty_ + dv); }
+  void Line(int dh, int dv) { LineTo(lastx_ + dh, lasty_ + dv); }
+  void FinishPath();
+  void GetPen(int* h, int* v) const {
+    *h = lastx_;
+    *v = lasty_;
+  }
+  void ForeColor(int n);
+  int colour() const { return colour_; }
+
+  // ---- Shapes, drawn at once
+  virtual void FrameRect(const Rect& r) = 0;
+  virtual void PaintRect(const Rect& r) = 0;
+  virtual void FrameOval(const Rect& r) = 0;
+  virtual void PaintOval(const Rect& r) = 0;
+
+  // ---- Clipping and state
+  virtual void SaveGS() = 0;
+  virtual void RestoreGS() = 0;
+  virtual void ClipRect(const Rect& r) = 0;
+  virtual void GetWindowRect(Rect* r) = 0;
+
+  // ---- Text (Mac OS Roman bytes); the text box's bottom left is at the pen.
+  virtual void DrawText(std::string_view s) = 0;
+  virtual void GetTextSize(std::string_view s, int* w, int* h) = 0;
+
+  // ---- Images
+  // Draws [width] x [height] levels, row after row with the first row at the
+  // top, scaled into [r] without smoothing, each level in the colour of its
+  // entry of [rgb] (256 entries of red, green, blue).
+  virtual void ShowBytes(const uint8_t* data, int width, int height, const Rect& r,
+                         const uint8_t (*rgb)[3]) = 0;
+  // Draws [picture] scaled into [target], clipped to [clip].
+  virtual void DrawPicture(const Picture& picture, const Rect& target, const Rect& clip) = 0;
+
+ protected:
+  // Strokes the pending path in the current colour.
+  virtual void StrokePath(const PathPoint* points, std::size_t count) = 0;
+  // Called by MoveTo, LineTo and ForeColor for surfaces that log them.
+  virtual void noteMoveTo(int /*h*/, int /*v*/) {}
+  virtual void noteLineTo(int /*h*/, int /*v*/) {}
+  virtual void noteFinishPath() {}
+  virtual void noteForeColor(int /*n*/) {}
+
+ private:
+  void strokePending();
+  std::vector<PathPoint> path_;
+  int lastx_ = 0, lasty_ = 0;
+  int colour_ = 0;
+};
+
+// The built-in colour scale: white through blue and green to red.
+void colormap(int i, uint8_t* r, uint8_t* g, uint8_t* b);
+
+// Fills a 256-entry table: 1 the colour scale, anything else the grey ramp
+// from white (0) to black (255).
+void BuiltInCtable(int n, uint8_t (*table)[3]);
+
+}  // namespace orv

@@ -1,0 +1,114 @@
+#include "render/page_export.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cctype>
+
+#include "plot/draw.h"
+#include "render/qt_surface.h"
+
+namespace orv {
+
+namespace {
+
+std::string extensionOf(const std::string& path) {
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return "";
+  std::string ext = path.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+// White background, then the page.
+void paint(PlotState& ps, QPainter& painter, const ExportOptions& o, double scale, bool raster) {
+  painter.fillRect(QRectF(0, 0, o.width, o.height), Qt::white);
+  QtSurface surface(painter, o.width, o.height, scale, plotFont(o.fontFamily, o.fontSize), raster);
+  drawPage(ps, surface);
+}
+
+}  // namespace
+
+bool isPlotFileName(const std::string& path) {
+  std::string ext = extensionOf(path);
+  return ext == "png" || ext == "svg" || ext == "pdf";
+}
+
+void setExportPage(PlotState& ps, const ExportOptions& o) {
+  QFontMetricsF m(plotFont(o.fontFamily, o.fontSize));
+  ps.page.width = o.width;
+  ps.page.height = o.height;
+  ps.page.charwidth = static_cast<int>(m.horizontalAdvance(QLatin1Char('0')) + 0.5);
+  ps.page.charht = static_cast<int>(m.height() + 0.5);
+}
+
+bool exportPage(PlotState& ps, const std::string& path, const ExportOptions& o,
+                std::string* error) {
+  const QString name = QString::fromStdString(path);
+  const std::string ext = extensionOf(path);
+  if (ext == "png") {
+    constexpr double kScale = 2;
+    QImage image(static_cast<int>(o.width * kScale), static_cast<int>(o.height * kScale),
+                 QImage::Format_RGB32);
+    image.setDotsPerMeterX(static_cast<int>(72 * kScale / 0.0254 + 0.5));
+    image.setDotsPerMeterY(static_cast<int>(72 * kScale / 0.0254 + 0.5));
+    {
+      QPainter painter(&image);
+      painter.scale(kScale, kScale);
+      paint(ps, painter, o, kScale, true);
+    }
+    if (!image.save(name, "PNG")) {
+      *error = "cannot write the PNG file";
+      return false;
+    }
+    return true;
+  }
+  if (ext == "svg") {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(o.width, o.height));
+    svg.setViewBox(QRect(0, 0, o.width, o.height));
+    svg.setResolution(72);
+    svg.setTitle("Orvanel plot");
+    {
+      QPainter painter(&svg);
+      paint(ps, painter, o, 1, false);
+    }
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size()) {
+      *error = "cannot write the SVG file";
+      return false;
+    }
+    return true;
+  }
+  if (ext == "pdf") {
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+      *error = "cannot write the PDF file";
+      return false;
+    }
+    QPdfWriter pdf(&file);
+    pdf.setPageSize(QPageSize(QSizeF(o.width, o.height), QPageSize::Point));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setResolution(1200);
+    pdf.setCreator("Orvanel");
+    {
+      QPainter painter(&pdf);
+      painter.scale(1200.0 / 72, 1200.0 / 72);
+      paint(ps, painter, o, 1, false);
+    }
+    return true;
+  }
+  *error = "the plot file must end in .png, .svg or .pdf";
+  return false;
+}
+
+}  // namespace orv

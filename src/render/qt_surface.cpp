@@ -1,0 +1,184 @@
+#include "render/qt_surface.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <QFile>
+#include <QImageReader>
+#include <cmath>
+#include <cstring>
+
+#include "doc/macroman.h"
+
+namespace orv {
+
+namespace {
+
+QString fromMacRoman(std::string_view s) {
+  std::u16string u = bytesToUtf16(s);
+  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+}  // namespace
+
+std::shared_ptr<const Picture> loadPictureFile(const std::string& path) {
+  QImageReader reader(QString::fromStdString(path));
+  reader.setAutoTransform(true);
+  QImage image = reader.read();
+  if (image.isNull()) return nullptr;
+  return std::make_shared<QtPicture>(std::move(image));
+}
+
+QFont plotFont(const std::string& family, int points) {
+  QString resolved = QString::fromStdString(family);
+  if (FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()))) {
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+      FcChar8* name = nullptr;
+      if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name)
+        resolved = QString::fromUtf8(reinterpret_cast<const char*>(name));
+      FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+  }
+  QFont font(resolved);
+  font.setPixelSize(points > 0 ? points : 12);
+  font.setHintingPreference(QFont::PreferNoHinting);
+  font.setKerning(false);
+  return font;
+}
+
+QtSurface::QtSurface(QPainter& painter, int width, int height, double scale, const QFont& font,
+                     bool raster)
+    : painter_(painter),
+      width_(width),
+      height_(height),
+      scale_(scale),
+      raster_(raster),
+      lineOffset_(raster && std::lround(scale) % 2 == 1 ? 0.5 / scale : 0),
+      font_(font),
+      metrics_(font) {
+  painter_.setRenderHint(QPainter::Antialiasing, true);
+  painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter_.setFont(font_);
+}
+
+QColor QtSurface::penColour() const {
+  switch (colour()) {
+    case kRed:
+      return QColor(220, 0, 0);
+    case kGreen:
+      return QColor(0, 150, 0);
+    case kBlue:
+      return QColor(0, 0, 230);
+    case kLightGrey:
+      return QColor(200, 200, 200);
+    case kDarkGrey:
+      return QColor(110, 110, 110);
+    default:
+      return QColor(0, 0, 0);
+  }
+}
+
+void QtSurface::setStroke() {
+  QPen pen(penColour(), 1.0);
+  pen.setCapStyle(Qt::SquareCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter_.setPen(pen);
+  painter_.setBrush(Qt::NoBrush);
+}
+
+void QtSurface::setFill() {
+  painter_.setPen(Qt::NoPen);
+  painter_.setBrush(penColour());
+}
+
+double QtSurface::align(double x) const { return raster_ ? std::round(x * scale_) / scale_ : x; }
+
+QRectF QtSurface::cvt(const Rect& r) const {
+  double x0 = align(r.left), x1 = align(r.right);
+  double y0 = align(height_ - r.top), y1 = align(height_ - r.bottom);
+  return QRectF(QPointF(x0, y0), QPointF(x1, y1)).normalized();
+}
+
+void QtSurface::StrokePath(const PathPoint* p, std::size_t n) {
+  setStroke();
+  points_.resize(n);
+  const double o = lineOffset_;
+  for (std::size_t i = 0; i < n; ++i) points_[i] = QPointF(p[i].h + o, height_ - p[i].v + o);
+  painter_.drawPolyline(points_.data(), static_cast<int>(n));
+}
+
+void QtSurface::FrameRect(const Rect& r) {
+  setStroke();
+  painter_.drawRect(cvt(r).translated(lineOffset_, lineOffset_));
+}
+
+void QtSurface::PaintRect(const Rect& r) {
+  setFill();
+  painter_.drawRect(cvt(r));
+}
+
+void QtSurface::FrameOval(const Rect& r) {
+  setStroke();
+  painter_.drawEllipse(cvt(r).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+void QtSurface::PaintOval(const Rect& r) {
+  setFill();
+  painter_.drawEllipse(cvt(r));
+}
+
+void QtSurface::ClipRect(const Rect& r) { painter_.setClipRect(cvt(r), Qt::IntersectClip); }
+
+void QtSurface::DrawText(std::string_view s) {
+  int h, v;
+  GetPen(&h, &v);
+  painter_.setPen(penColour());
+  painter_.drawText(QPointF(h, height_ - v - metrics_.descent()), fromMacRoman(s));
+}
+
+void QtSurface::GetTextSize(std::string_view s, int* w, int* h) {
+  *w = static_cast<int>(metrics_.horizontalAdvance(fromMacRoman(s)) + 0.5);
+  *h = static_cast<int>(metrics_.height() + 0.5);
+}
+
+void QtSurface::ShowBytes(const uint8_t* data, int width, int height, const Rect& r,
+                          const uint8_t (*rgb)[3]) {
+  if (width <= 0 || height <= 0) return;
+  QImage image(width, height, QImage::Format_Indexed8);
+  QList<QRgb> table(256);
+  for (int i = 0; i < 256; ++i) table[i] = qRgb(rgb[i][0], rgb[i][1], rgb[i][2]);
+  image.setColorTable(table);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(image.scanLine(y), data + static_cast<std::size_t>(y) * width,
+                static_cast<std::size_t>(width));
+  const QRectF target = cvt(r);
+  if (!raster_) {
+    // Vector viewers smooth embedded images; whole-cell blocks keep the
+    // cells sharp.
+    int k =
+        static_cast<int>(std::ceil(2 * std::max(target.width() / width, target.height() / height)));
+    if (k > 1 && static_cast<double>(width) * height * k * k <= 16e6)
+      image = image.scaled(width * k, height * k, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  }
+  painter_.save();
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  painter_.drawImage(target, image);
+  painter_.restore();
+}
+
+void QtSurface::DrawPicture(const Picture& picture, const Rect& target, const Rect& clip) {
+  const auto* p = dynamic_cast<const QtPicture*>(&picture);
+  if (!p) return;
+  painter_.save();
+  painter_.setClipRect(cvt(clip), Qt::IntersectClip);
+  painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter_.drawImage(cvt(target), p->image());
+  painter_.restore();
+}
+
+}  // namespace orv

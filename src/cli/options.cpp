@@ -26,6 +26,25 @@ bool parseFormat(std::string_view text, int* format) {
   return false;
 }
 
+// WIDTHxHEIGHT in points, each from 100 to 4000.
+bool parseSize(std::string_view text, int* width, int* height) {
+  std::size_t x = text.find('x');
+  if (x == std::string_view::npos) return false;
+  int v[2] = {0, 0};
+  std::string_view parts[2] = {text.substr(0, x), text.substr(x + 1)};
+  for (int i = 0; i < 2; ++i) {
+    if (parts[i].empty() || parts[i].size() > 5) return false;
+    for (char c : parts[i]) {
+      if (c < '0' || c > '9') return false;
+      v[i] = v[i] * 10 + (c - '0');
+    }
+    if (v[i] < 100 || v[i] > 4000) return false;
+  }
+  *width = v[0];
+  *height = v[1];
+  return true;
+}
+
 bool parsePlaces(std::string_view text, int* places) {
   if (text.empty() || text.size() > 3) return false;
   int value = 0;
@@ -60,6 +79,8 @@ class RunParser {
         return line;
       } else if (arg == "-i" || arg == "--in-place") {
         o.inPlace = true;
+      } else if (arg == "--overwrite") {
+        o.overwrite = true;
       } else if (arg == "--degrees") {
         o.degrees = true;
       } else if (arg == "--radians") {
@@ -90,7 +111,8 @@ class RunParser {
       name = arg.substr(0, eq);
       value = arg.substr(eq + 1);
     }
-    if (name != "-o" && name != "--output" && name != "--format" && name != "--places")
+    if (name != "-o" && name != "--output" && name != "--format" && name != "--places" &&
+        name != "--plot" && name != "--size" && name != "--enable")
       return "unknown option '" + arg + "'";
     if (!value) {
       if (next_ >= args_.size()) return "option '" + name + "' needs a value";
@@ -105,6 +127,16 @@ class RunParser {
       if (!parsePlaces(*value, &places))
         return "--places: '" + *value + "' is not a number from 0 to 255";
       o.places = places;
+    } else if (name == "--enable") {
+      if (value->empty()) return "--enable: give all, none or function names separated by commas";
+      o.enable = *value;
+    } else if (name == "--plot") {
+      if (!isPlotOutputName(*value))
+        return "--plot: '" + *value + "' must end in .png, .svg or .pdf";
+      o.plot = *value;
+    } else if (name == "--size") {
+      if (!parseSize(*value, &o.plotWidth, &o.plotHeight))
+        return "--size: '" + *value + "' is not WIDTHxHEIGHT in points (each 100 to 4000)";
     } else {
       if (value->empty()) return "option '" + name + "' needs a file name";
       o.output = *value;
@@ -117,6 +149,14 @@ class RunParser {
 };
 
 }  // namespace
+
+bool isPlotOutputName(const std::string& path) {
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot == 0 || path[dot - 1] == '/') return false;
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == "png" || ext == "svg" || ext == "pdf";
+}
 
 bool isRtfOutputName(const std::string& path) {
   auto endsWith = [&](std::string_view suffix) {
@@ -167,6 +207,11 @@ std::string usageText() {
          "  --places N         places of results, 0 to 255\n"
          "  --degrees          trigonometric functions take degrees\n"
          "  --radians          trigonometric functions take radians\n"
+         "  --plot OUT         draw the plot page into OUT (.png at 2x, .svg or .pdf)\n"
+         "  --size WxH         size of the plot page in points (default 640x480)\n"
+         "  --enable LIST      add-on functions to define: all, none or NAME[,NAME...]\n"
+         "                     (default: the states kept by the function browser)\n"
+         "  --overwrite        let write() replace existing files (else it is cancelled)\n"
          "  -h, --help         show this help\n"
          "\n"
          "Settings not given here come from the user defaults (~/.config/Orvanel/Orvanel.conf).\n"

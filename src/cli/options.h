@@ -24,11 +24,17 @@ struct RunOptions {
   std::string file;    // the worksheet, or "-" for standard input
   std::string output;  // -o OUT; empty: standard output ("-" also means standard output)
   bool inPlace = false;
+  bool overwrite = false;
+  std::optional<std::string> enable;  // --enable: all, none or NAME[,NAME...]  // answers "Write File Already Exists" with Overwrite
   // Settings given on the command line; unset ones come from the document or
   // the user defaults.
   std::optional<int> format;  // 0 sci, 1 eng, 2 fix
   std::optional<int> places;  // 0 to 255
   std::optional<bool> degrees;
+  // --plot OUT: the plot page goes to OUT (.png, .svg or .pdf) after the run,
+  // on a page of --size WxH points.
+  std::string plot;
+  int plotWidth = 640, plotHeight = 480;
 };
 
 struct CommandLine {
@@ -38,6 +44,9 @@ struct CommandLine {
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// True when [path] ends in .png, .svg or .pdf (any case).
+bool isPlotOutputName(const std::string& path);
 
 // True when [path] names a file that -o would have to write as RTF.
 bool isRtfOutputName(const std::string& path);

@@ -2,11 +2,15 @@
 
 #include <unistd.h>
 
+#include <QGuiApplication>
+
 #include <atomic>
+#include <cstdio>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -22,6 +26,9 @@
 #include "lang/engine.h"
 #include "lang/large_stack.h"
 #include "lang/memory_text.h"
+#include "plot/plot_state.h"
+#include "render/page_export.h"
+#include "render/qt_surface.h"
 
 namespace orv::cli {
 
@@ -63,15 +70,35 @@ std::string statusUtf8(std::string_view macRoman) {
   return bytesToUtf8(macRoman);
 }
 
+// The worksheet's path as the engine needs it: absolute, so that names of
+// data and include files resolve beside it.
+std::string absolutePath(const std::string& file) {
+  std::error_code error;
+  std::filesystem::path p = std::filesystem::absolute(file, error);
+  return error ? file : p.lexically_normal().string();
+}
+
 class CliHost : public Host {
  public:
-  explicit CliHost(Console& console) : console_(console) {}
+  CliHost(Console& console, bool overwrite) : console_(console), overwrite_(overwrite) {}
   void bugAlert(std::string_view text) override {
     console_.line("orvanel: internal: " + bytesToUtf8(text));
+  }
+  bool confirmOverwrite(const std::string&) override { return overwrite_; }
+  std::shared_ptr<const Picture> loadPicture(const std::string& path) override {
+    return loadPictureFile(path);
+  }
+  // A fault in an included worksheet is reported at its own place first.
+  void includeFailed(const std::string& path, const std::u16string& text, std::size_t pos,
+                     std::string_view message) override {
+    SourceLocation where = locate(text, pos);
+    console_.line(path + ":" + std::to_string(where.line) + ":" + std::to_string(where.column) +
+                  ": " + statusUtf8(message));
   }
 
  private:
   Console& console_;
+  bool overwrite_;
 };
 
 // Runs [engine] over [text] on a thread with a deep stack. Meanwhile the
@@ -123,6 +150,37 @@ std::optional<std::string> runWithProgress(Engine& engine, MemoryText& text, Con
 
 std::string errnoText(int error) { return std::strerror(error); }
 
+// Fonts and painting need a GUI application object; without a display it
+// runs on the offscreen platform.
+std::unique_ptr<QGuiApplication> makeGuiApplication() {
+  if (QCoreApplication::instance()) return nullptr;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Standard error belongs to the run's status; Qt's notes about the session
+  // (no runtime folder, no display) are not for it.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+      std::fprintf(stderr, "orvanel: %s\n", text.toLocal8Bit().constData());
+  });
+  static int argc = 1;
+  static char name[] = "orvanel";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// Writes the plot page after the run, or says why there is none. False when
+// the file cannot be written.
+bool writePlot(const RunOptions& options, Engine& engine, bool made, const ExportOptions& page,
+               Console& console) {
+  if (!made) {
+    console.line("orvanel: the worksheet made no plot; " + options.plot + " not written");
+    return true;
+  }
+  std::string error;
+  if (exportPage(engine.plot(), options.plot, page, &error)) return true;
+  console.line("orvanel: " + options.plot + ": " + error);
+  return false;
+}
+
 // Writes the text after the run where [options] say: back to the file in its
 // own form (only after a successful run, and only when it changed), to -o's
 // file, or to standard output. [fileBytes] is the file as it was read.
@@ -170,9 +228,26 @@ int runCommand(const RunOptions& options) {
   // A plain-text worksheet carries no settings of its own.
   const DocSettings settings = resolveSettings(options, std::nullopt, readUserDefaults());
 
-  CliHost host(console);
+  CliHost host(console, options.overwrite);
   auto engine = std::make_unique<Engine>(host);
   engine->setSettings(settings);
+  std::string unknownFunction;
+  std::vector<bool> enabled = enabledFunctions(engine->registry(), options.enable, &unknownFunction);
+  if (!unknownFunction.empty()) {
+    console.line("orvanel: --enable: no add-on function named '" + unknownFunction + "'");
+    return kExitUsage;
+  }
+  for (std::size_t i = 0; i < enabled.size(); ++i)
+    engine->setAddOnEnabled(static_cast<int>(i), enabled[i]);
+  if (!fromStdin) engine->setDocumentPath(absolutePath(options.file));
+  std::unique_ptr<QGuiApplication> gui;
+  ExportOptions page;
+  if (!options.plot.empty()) {
+    gui = makeGuiApplication();
+    page.width = options.plotWidth;
+    page.height = options.plotHeight;
+    setExportPage(engine->plot(), page);
+  }
   std::atomic<bool> stop{false};
   engine->setStopRequest(&stop);
   installInterruptHandler(&stop, console.terminal());
@@ -185,6 +260,8 @@ int runCommand(const RunOptions& options) {
   }
   const std::u16string& result = text.text();
   if (!writeResult(options, name, sheet, bytes, result, outcome.ok, console)) return kExitUsage;
+  if (!options.plot.empty() && !writePlot(options, *engine, outcome.plot, page, console))
+    return kExitUsage;
 
   if (outcome.ok) {
     if (!outcome.status.empty()) console.line(statusUtf8(outcome.status));

@@ -50,4 +50,37 @@ DocSettings resolveSettings(const RunOptions& options, const std::optional<DocSe
   return s;
 }
 
+std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
+                                   QSettings& store, std::string* unknown) {
+  const auto& funs = registry.functions();
+  std::vector<bool> on(funs.size(), false);
+  if (!enable) {
+    for (std::size_t i = 0; i < funs.size(); ++i)
+      on[i] = store.value(QString::fromUtf8(funs[i].name), false).toBool();
+    return on;
+  }
+  if (*enable == "all") return std::vector<bool>(funs.size(), true);
+  if (*enable == "none") return on;
+  std::size_t from = 0;
+  while (from <= enable->size()) {
+    std::size_t comma = enable->find(',', from);
+    std::string name = enable->substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+    int slot = registry.find(name);
+    if (slot < 0) {
+      *unknown = name;
+      return on;
+    }
+    on[static_cast<std::size_t>(slot)] = true;
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  return on;
+}
+
+std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
+                                   std::string* unknown) {
+  QSettings store("Orvanel", "Orvanel");
+  return enabledFunctions(registry, enable, store, unknown);
+}
+
 }  // namespace orv::cli

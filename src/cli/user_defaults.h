@@ -7,9 +7,12 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/options.h"
 #include "lang/engine.h"
+#include "packages/registry.h"
 
 class QSettings;
 
@@ -21,6 +24,15 @@ DocSettings readUserDefaults(QSettings& store);
 
 // The same from the user's own store.
 DocSettings readUserDefaults();
+
+// Which add-on functions a run defines, one flag per registry slot: from
+// [enable] (all, none or a comma-separated list of names) when given, else
+// the state kept under each function's name in [store] (never set means
+// disabled). An unknown name in [enable] is returned in [unknown].
+std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
+                                   QSettings& store, std::string* unknown);
+std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
+                                   std::string* unknown);
 
 // The settings of a run: [options] over [document] (when the document carries
 // settings) over [userDefaults].

@@ -8,7 +8,7 @@
 
 #include "data/files.h"
 #include "data/textread.h"
-#include "doc/apple_double.h"
+#include "data/file_meta.h"
 #include "lang/engine.h"
 
 namespace orv {
@@ -16,21 +16,11 @@ namespace orv {
 namespace {
 
 constexpr std::size_t kMaxDataFiles = 50;
-constexpr uint32_t kText = fourCC("TEXT"), kFlt4 = fourCC("FLT4"), kInt2 = fourCC("INT2"),
-                   kByt1 = fourCC("BYT1"), kInt4 = fourCC("INT4"), kDbl8 = fourCC("DBL8");
+const uint32_t kText = MakeOSType("TEXT"), kFlt4 = MakeOSType("FLT4"), kInt2 = MakeOSType("INT2"),
+               kByt1 = MakeOSType("BYT1"), kInt4 = MakeOSType("INT4"), kDbl8 = MakeOSType("DBL8");
 
 inline uint32_t be32(const unsigned char* p) {
   return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-// The column count kept in a file's resource fork: the tag "[N" at its
-// start.
-int64_t columnTag(const std::string& fork) {
-  if (fork.size() < 2 || fork[0] != '[') return 0;
-  int64_t n = 0;
-  for (std::size_t i = 1; i < fork.size() && i < 10 && fork[i] >= '0' && fork[i] <= '9'; ++i)
-    n = n * 10 + (fork[i] - '0');
-  return n;
 }
 
 }  // namespace
@@ -122,52 +112,45 @@ int Engine::GetData(const std::string& bytes, std::size_t start, uint32_t type, 
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const bool own = isOrvl != 0;
   bool ok;
-  switch (type) {
-    case kByt1:
-      ok = readBinary(*this, bytes, start, 1, length, interval,
-                      [](const unsigned char* p) { return float(p[0]); }, &f.values);
-      break;
-    case kFlt4:
-      if (intvlerr(interval)) return -1;
-      ok = readBinary(*this, bytes, start, 4, length, 0,
-                      [](const unsigned char* p) {
-                        uint32_t bits = be32(p);
-                        float v;
-                        std::memcpy(&v, &bits, sizeof v);
-                        return v;
-                      },
-                      &f.values);
-      break;
-    case kInt2:
-      ok = readBinary(*this, bytes, start, 2, length, interval,
-                      [own, nan](const unsigned char* p) {
-                        int16_t v = static_cast<int16_t>((p[0] << 8) | p[1]);
-                        return own && v == -32768 ? nan : float(v);
-                      },
-                      &f.values);
-      break;
-    case kInt4:
-      ok = readBinary(*this, bytes, start, 4, length, interval,
-                      [own, nan](const unsigned char* p) {
-                        int32_t v = static_cast<int32_t>(be32(p));
-                        return own && v == std::numeric_limits<int32_t>::min() ? nan : float(v);
-                      },
-                      &f.values);
-      break;
-    case kText: {
-      if (intvlerr(interval)) return -1;
-      std::size_t from = std::min(start, bytes.size());
-      TextValues t = readTextValues(bytes.data() + from, bytes.data() + bytes.size(), length);
-      f.values = std::move(t.values);
-      f.cols = t.cols;
-      SpinWatch();
-      ok = !Stopped();
-      break;
-    }
-    default:
-      errmsg(" unknown data file type");
-      stop = 1;
-      return -1;
+  if (type == kByt1) {
+    ok = readBinary(*this, bytes, start, 1, length, interval,
+                    [](const unsigned char* p) { return float(p[0]); }, &f.values);
+  } else if (type == kFlt4) {
+    if (intvlerr(interval)) return -1;
+    ok = readBinary(*this, bytes, start, 4, length, 0,
+                    [](const unsigned char* p) {
+                      uint32_t bits = be32(p);
+                      float v;
+                      std::memcpy(&v, &bits, sizeof v);
+                      return v;
+                    },
+                    &f.values);
+  } else if (type == kInt2) {
+    ok = readBinary(*this, bytes, start, 2, length, interval,
+                    [own, nan](const unsigned char* p) {
+                      int16_t v = static_cast<int16_t>((p[0] << 8) | p[1]);
+                      return own && v == -32768 ? nan : float(v);
+                    },
+                    &f.values);
+  } else if (type == kInt4) {
+    ok = readBinary(*this, bytes, start, 4, length, interval,
+                    [own, nan](const unsigned char* p) {
+                      int32_t v = static_cast<int32_t>(be32(p));
+                      return own && v == std::numeric_limits<int32_t>::min() ? nan : float(v);
+                    },
+                    &f.values);
+  } else if (type == kText) {
+    if (intvlerr(interval)) return -1;
+    std::size_t from = std::min(start, bytes.size());
+    TextValues t = readTextValues(bytes.data() + from, bytes.data() + bytes.size(), length);
+    f.values = std::move(t.values);
+    f.cols = t.cols;
+    SpinWatch();
+    ok = !Stopped();
+  } else {
+    errmsg(" unknown data file type");
+    stop = 1;
+    return -1;
   }
   if (!ok) return -1;
   if (f.values.empty()) errmsg(" ?read() no values in file");
@@ -291,7 +274,7 @@ bool Engine::evalread(ExprNode* n, double* result) {
   const uint32_t code = static_cast<uint32_t>(type);
   if (code == kDbl8) {
     if (intvlerr(interval)) return false;
-    if (!colsGiven) cols = columnTag(readFileMetadata(path).resourceFork);
+    if (!colsGiven) cols = getcols(path);
     if (!readdbl8(n, bytes, start, length, cols)) return false;
     return EvalExpr(n, result);
   }
@@ -302,7 +285,7 @@ bool Engine::evalread(ExprNode* n, double* result) {
   int entry = GetData(bytes, start, code, length, interval);
   if (entry < 0) return false;
   DataFile& f = dfs_[static_cast<std::size_t>(entry)];
-  if (code != kText) f.cols = columnTag(readFileMetadata(path).resourceFork);
+  if (code != kText) f.cols = getcols(path);
   if (colsGiven) f.cols = cols;
   freexpr(n->right);
   n->right = makeparm(entry);

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "data/files.h"
-#include "doc/apple_double.h"
+#include "data/file_meta.h"
 #include "lang/engine.h"
 
 namespace orv {
@@ -256,17 +256,7 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
     errmsg2(" write file '%s' can't create", name.c_str());
     return false;
   }
-  FileMetadata meta;
-  meta.type = MakeOSType(formatName);
-  meta.creator = kCreatorOrvl;
-  if (cols > 0 && format != kText) {
-    // The column tag: "[" and the count, NUL-terminated, in 10 bytes.
-    std::string tag = "[" + std::to_string(cols);
-    tag.resize(10, '\0');
-    tag[9] = '\0';
-    meta.resourceFork = tag;
-  }
-  writeFileMetadata(*path, meta);
+  writeDataFileInfo(*path, MakeOSType(formatName), kCreatorOrvl, format != kText ? cols : 0);
   return false;
 }
 

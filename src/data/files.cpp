@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "doc/apple_double.h"
+#include "data/file_meta.h"
 #include "doc/macroman.h"
 #include "lang/engine.h"
 
@@ -134,10 +134,10 @@ std::optional<std::string> Engine::macPath(const std::string& name) const {
 int64_t Engine::OpenDataFile(const std::string& name, const std::string& format, std::string* path) {
   std::optional<std::string> p = macPath(name);
   if (!p || !fileExists(*p)) return -1;
-  FileMetadata meta = readFileMetadata(*p);
-  isOrvl = meta.creator == kCreatorOrvl;
+  DataFileInfo info = readDataFileInfo(*p);
+  isOrvl = info.creator == kCreatorOrvl;
   *path = *p;
-  return format.empty() ? int64_t{meta.type} : int64_t{MakeOSType(format)};
+  return format.empty() ? int64_t{info.type} : int64_t{MakeOSType(format)};
 }
 
 }  // namespace orv

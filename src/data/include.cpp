@@ -102,8 +102,13 @@ void Engine::ParseIncludeDoc(const char* name) {
   stop = 0;
 
   if (fault >= 0 || includedAborted) {
-    host_.includeFailed(*path, included.text(), fault >= 0 ? static_cast<std::size_t>(fault) : 0,
-                        includedMessage);
+    // A fault deeper down was reported where it happened; it travels up as
+    // this document's include error.
+    const bool fromDeeper = includedMessage == " error in include file" ||
+                            includedMessage == " include nesting too deep";
+    if (!fromDeeper)
+      host_.includeFailed(*path, included.text(), fault >= 0 ? static_cast<std::size_t>(fault) : 0,
+                          includedMessage);
     errmsg(includedMessage == " include nesting too deep" ? includedMessage : " error in include file");
   }
 }

@@ -172,10 +172,31 @@ TEST_F(RunCommandTest, UserDefaultsApplyUnlessAnOptionSaysOtherwise) {
   EXPECT_EQ(runSheet("x = 3\nx=\n", {"--places", "1"}).out, "x = 3\nx:3.0\n");
 }
 
+TEST_F(RunCommandTest, DataFilesBesideTheWorksheetAndTheOverwriteQuestion) {
+  write("data.txt", "old");
+  const std::string sheet = "write(\"data.txt\", {1, 2})\nread(\"data.txt\", \"TEXT\")=\n";
+  ChildResult r = runSheet(sheet);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find("write('data.txt',) canceled"), std::string::npos) << r.err;
+  EXPECT_EQ(read("data.txt"), "old");
+  r = runSheet(sheet, {"--overwrite"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(r.out.find("read(\"data.txt\", \"TEXT\"):{1.00,2.00}"), std::string::npos) << r.out;
+  EXPECT_EQ(read("data.txt"), "\t1\t2");
+}
+
+TEST_F(RunCommandTest, AFaultInAnIncludedWorksheetIsReportedAtItsPlaceFirst) {
+  write("lib.ov", "a = 1\nb = $\n");
+  ChildResult r = runSheet("include \"lib.ov\"\na=\n");
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, path("lib.ov") + ":2:4: missing ;\n" + path("sheet.txt") +
+                       ":1:8: error in include file\n");
+}
+
 TEST_F(RunCommandTest, UsageErrorsAndUnreadableOrUnwritableFilesExitWithTwo) {
-  ChildResult r = run({"run", "--overwrite", path("sheet.txt")});
+  ChildResult r = run({"run", "--bogus", path("sheet.txt")});
   EXPECT_EQ(r.exitStatus, 2);
-  EXPECT_NE(r.err.find("unknown option '--overwrite'"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("unknown option '--bogus'"), std::string::npos) << r.err;
 
   r = run({"run", path("missing.txt")});
   EXPECT_EQ(r.exitStatus, 2);

@@ -4,6 +4,7 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <fstream>
 
 namespace orv::cli {
@@ -30,6 +31,37 @@ TEST(UserDefaultsTest, ReadsStoredValuesWithFixedTwoPlacesRadiansForAFreshUser) 
                  255, true);
   expectSettings(defaultsFrom("[General]\nNumberFormat=1\nNumberDigits=0\nUseDegrees=false\n"), 1,
                  0, false);
+}
+
+// The add-on functions a run defines, from --enable or the stored states.
+std::vector<bool> enabledFrom(const std::string& content, std::optional<std::string> enable,
+                              std::string* unknown) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("Orvanel.conf").toStdString();
+  std::ofstream(path) << content;
+  QSettings store(QString::fromStdString(path), QSettings::IniFormat);
+  return enabledFunctions(standardRegistry(), enable, store, unknown);
+}
+
+TEST(UserDefaultsTest, AddOnFunctionsAreDisabledUnlessStoredOrGiven) {
+  const Registry& r = standardRegistry();
+  const auto max = static_cast<std::size_t>(r.find("max"));
+  const auto ave = static_cast<std::size_t>(r.find("ave"));
+  std::string unknown;
+  std::vector<bool> on = enabledFrom("", std::nullopt, &unknown);
+  EXPECT_EQ(std::count(on.begin(), on.end(), true), 0);
+  on = enabledFrom("[General]\nmax=true\nave=false\n", std::nullopt, &unknown);
+  EXPECT_TRUE(on[max]);
+  EXPECT_FALSE(on[ave]);
+  on = enabledFrom("[General]\nmax=true\n", std::string("none"), &unknown);
+  EXPECT_FALSE(on[max]);
+  on = enabledFrom("", std::string("all"), &unknown);
+  EXPECT_EQ(std::count(on.begin(), on.end(), true), static_cast<long>(on.size()));
+  on = enabledFrom("", std::string("ave,max"), &unknown);
+  EXPECT_TRUE(on[max] && on[ave]);
+  EXPECT_TRUE(unknown.empty());
+  enabledFrom("", std::string("max,nosuch"), &unknown);
+  EXPECT_EQ(unknown, "nosuch");
 }
 
 TEST(UserDefaultsTest, UnusableValuesFallBackToTheDefaults) {

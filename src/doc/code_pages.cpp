@@ -1,0 +1,36 @@
+#include "doc/code_pages.h"
+
+#include "doc/macroman.h"
+
+namespace orv {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F; the five unassigned bytes keep their own
+// code, as Windows itself maps them.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+CodePage codePageOf(int32_t number) {
+  return number == 10000 ? CodePage::kMacRoman : CodePage::kWindows1252;
+}
+
+char16_t decodeByte(CodePage page, unsigned char byte) {
+  if (page == CodePage::kMacRoman)
+    return byte == kNoByte ? char16_t(byte) : macRomanToUnicode(byte);
+  if (byte >= 0x80 && byte < 0xA0) return kCp1252High[byte - 0x80];
+  return byte;
+}
+
+int encodeWindows1252(char16_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return unit;
+  for (int i = 0; i < 32; ++i)
+    if (kCp1252High[i] == unit) return 0x80 + i;
+  return -1;
+}
+
+}  // namespace orv

@@ -41,11 +41,12 @@ bool isPlotFileName(const std::string& path) {
 }
 
 void setExportPage(PlotState& ps, const ExportOptions& o) {
-  QFontMetricsF m(plotFont(o.fontFamily, o.fontSize));
+  QFont font = plotFont(o.fontFamily, o.fontSize);
   ps.page.width = o.width;
   ps.page.height = o.height;
-  ps.page.charwidth = static_cast<int>(m.horizontalAdvance(QLatin1Char('0')) + 0.5);
-  ps.page.charht = static_cast<int>(m.height() + 0.5);
+  ps.page.charwidth =
+      static_cast<int>(QFontMetricsF(font).horizontalAdvance(QLatin1Char('0')) + 0.5);
+  ps.page.charht = static_cast<int>(textHeight(font) + 0.5);
 }
 
 bool exportPage(PlotState& ps, const std::string& path, const ExportOptions& o,

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -137,12 +138,25 @@ void QtSurface::DrawText(std::string_view s) {
   int h, v;
   GetPen(&h, &v);
   painter_.setPen(penColour());
-  painter_.drawText(QPointF(h, height_ - v - metrics_.descent()), fromMacRoman(s));
+  painter_.drawText(QPointF(h, height_ - v - textDescent(font_)), fromMacRoman(s));
 }
 
 void QtSurface::GetTextSize(std::string_view s, int* w, int* h) {
   *w = static_cast<int>(metrics_.horizontalAdvance(fromMacRoman(s)) + 0.5);
-  *h = static_cast<int>(metrics_.height() + 0.5);
+  *h = static_cast<int>(textHeight(font_) + 0.5);
+}
+
+// Some substitutes declare taller line metrics than the fonts they stand in
+// for (Nimbus Sans: 1.42 em against Helvetica's 1.15); the text box keeps to
+// the proportions of a Helvetica line so that pages lay out alike.
+double textHeight(const QFont& font) {
+  QFontMetricsF m(font);
+  return std::min(m.height(), 1.2 * font.pixelSize());
+}
+
+double textDescent(const QFont& font) {
+  QFontMetricsF m(font);
+  return std::min(m.descent(), 0.25 * font.pixelSize());
 }
 
 void QtSurface::ShowBytes(const uint8_t* data, int width, int height, const Rect& r,

@@ -71,4 +71,9 @@ class QtSurface : public Surface {
 // metric-compatible substitute), [points] high.
 QFont plotFont(const std::string& family = "Helvetica", int points = 12);
 
+// The height of the text box of a line of [font], and the part of it below
+// the baseline.
+double textHeight(const QFont& font);
+double textDescent(const QFont& font);
+
 }  // namespace orv

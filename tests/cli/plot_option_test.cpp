@@ -1,0 +1,122 @@
+// `orvanel run --plot OUT --size WxH`: parsing, and the page written after
+// the run by the built executable.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "child_process.h"
+#include "cli/options.h"
+
+namespace orv::cli::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PlotOptionTest, ParsesThePlotFileAndThePageSize) {
+  CommandLine line = parseCommandLine({"run", "--plot", "p.PNG", "--size=300x200", "s.txt"});
+  ASSERT_EQ(line.command, Command::kRun) << line.error;
+  EXPECT_EQ(line.run.plot, "p.PNG");
+  EXPECT_EQ(line.run.plotWidth, 300);
+  EXPECT_EQ(line.run.plotHeight, 200);
+  line = parseCommandLine({"run", "--plot=a/b.svg", "s.txt"});
+  EXPECT_EQ(line.run.plot, "a/b.svg");
+  EXPECT_EQ(line.run.plotWidth, 640);
+  EXPECT_EQ(line.run.plotHeight, 480);
+  EXPECT_EQ(parseCommandLine({"run", "--plot", "x.pdf", "s"}).run.plot, "x.pdf");
+}
+
+TEST(PlotOptionTest, RejectsOtherFileTypesAndSizes) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"run", "--plot", "p.gif", "s"},
+                                        {"run", "--plot", ".png", "s"},
+                                        {"run", "--plot", "dir/.png", "s"},
+                                        {"run", "--size", "640", "s"},
+                                        {"run", "--size", "99x400", "s"},
+                                        {"run", "--size", "400x4001", "s"},
+                                        {"run", "--size", "x400", "s"},
+                                        {"run", "--size", "4e2x400", "s"},
+                                        {"run", "--plot"}}) {
+    CommandLine line = parseCommandLine(args);
+    EXPECT_EQ(line.command, Command::kUsageError) << args[2];
+  }
+}
+
+class PlotRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "orvanel-plot-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    fs::create_directory(dir_ / "config");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  ChildResult run(const std::string& sheet, std::vector<std::string> options) {
+    std::string file = (dir_ / "sheet.txt").string();
+    std::ofstream(file, std::ios::binary) << sheet;
+    ChildSetup s;
+    s.args = {"run"};
+    s.args.insert(s.args.end(), options.begin(), options.end());
+    s.args.push_back(file);
+    s.configHome = (dir_ / "config").string();
+    return runOrvanel(s, dir_.string());
+  }
+
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  fs::path dir_;
+};
+
+// Width and height of a PNG file from its header.
+std::pair<int, int> pngSize(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char h[24] = {};
+  in.read(reinterpret_cast<char*>(h), sizeof h);
+  auto be = [&](int at) {
+    return (h[at] << 24) | (h[at + 1] << 16) | (h[at + 2] << 8) | h[at + 3];
+  };
+  return {be(16), be(20)};
+}
+
+TEST_F(PlotRunTest, WritesThePageAtTwicePageSize) {
+  ChildResult r =
+      run("plot sin(X)\nnewaxis\nplot X\n", {"--plot", path("p.png"), "--size", "300x200"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "\xE2\x88\x9A\n");
+  EXPECT_EQ(pngSize(path("p.png")), (std::pair<int, int>{600, 400}));
+  r = run("plot X\n", {"--plot", path("p.svg")});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_TRUE(fs::exists(path("p.svg")));
+}
+
+TEST_F(PlotRunTest, NoPlotWritesNothingAndSaysSoWithoutFailing) {
+  ChildResult r = run("x = 1\nx=\n", {"--plot", path("none.png")});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.out, "x = 1\nx:1.00\n");
+  EXPECT_NE(r.err.find("made no plot"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(path("none.png")));
+}
+
+TEST_F(PlotRunTest, AFailedRunStillDrawsItsPageAndAnUnwritableFileIsAnError) {
+  ChildResult r = run("plot X\nsqrt(-1)=\n", {"--plot", path("failed.pdf")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_TRUE(fs::exists(path("failed.pdf")));
+  r = run("plot X\n", {"--plot", path("missing/dir/p.png")});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_NE(r.err.find("p.png"), std::string::npos) << r.err;
+}
+
+TEST_F(PlotRunTest, PicturesAreReadBesideTheWorksheet) {
+  ChildResult r = run("plot X\n", {"--plot", path("pic.png")});
+  ASSERT_EQ(r.exitStatus, 0);
+  r = run("imagefile \"pic.png\", {0, 0, 0.5, 0.5}\nplot X\n", {"--plot", path("page.png")});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  r = run("imagefile \"absent.png\"\n", {"--plot", path("page.png")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find("imagefile can't read"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace orv::cli::test

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/convert_command.h"
 #include "cli/options.h"
 #include "cli/run_command.h"
 
@@ -32,7 +33,7 @@ int cliMain(const std::vector<std::string>& args) {
     case Command::kRun:
       return runCommand(line.run);
     case Command::kConvert:
-      return fail("'convert' is not part of this build yet");
+      return convertCommand(line.convert);
     case Command::kDesktop:
       return fail("the desktop application is not part of this build; use 'orvanel run FILE'");
     case Command::kUsageError:

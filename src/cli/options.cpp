@@ -96,8 +96,6 @@ class RunParser {
     o.file = files[0];
     if (o.inPlace && o.file == "-") return usageError("--in-place cannot be used with '-'");
     if (o.inPlace && !o.output.empty()) return usageError("--in-place and -o exclude each other");
-    if (isRtfOutputName(o.output))
-      return usageError(o.output + ": RTF output is not supported yet");
     return line;
   }
 
@@ -168,6 +166,36 @@ bool isRtfOutputName(const std::string& path) {
   return endsWith(".ov") || endsWith(".rtf");
 }
 
+namespace {
+
+// convert [--] IN OUT
+CommandLine parseConvert(const std::vector<std::string>& args) {
+  CommandLine line;
+  line.command = Command::kConvert;
+  std::vector<std::string> files;
+  bool optionsEnded = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+      files.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "-h" || arg == "--help") {
+      line.command = Command::kHelp;
+      return line;
+    } else {
+      return usageError("convert: unknown option '" + arg + "'");
+    }
+  }
+  if (files.size() != 2) return usageError("convert: give IN and OUT");
+  if (files[0].empty() || files[1].empty()) return usageError("convert: empty file name");
+  line.convert.input = files[0];
+  line.convert.output = files[1];
+  return line;
+}
+
+}  // namespace
+
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   if (args.empty()) {
@@ -182,7 +210,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   } else if (first == "run") {
     return RunParser(args).parse();
   } else if (first == "convert") {
-    line.command = Command::kConvert;
+    return parseConvert(args);
   } else if (first.size() > 1 && first[0] == '-') {
     return usageError("unknown option '" + first + "'");
   } else {
@@ -193,15 +221,23 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText() {
   return "Usage: orvanel run [OPTIONS] FILE\n"
+         "       orvanel convert IN OUT\n"
          "       orvanel --help | --version\n"
          "\n"
-         "Runs the worksheet FILE (plain text, UTF-8 or Mac OS Roman; '-' reads standard\n"
-         "input) and writes the worksheet with its results to standard output as UTF-8.\n"
-         "The status line goes to standard error; a failed run reports FILE:LINE:COLUMN.\n"
+         "Runs the worksheet FILE (RTF, or plain text in UTF-8 or Mac OS Roman; '-' reads\n"
+         "standard input) and writes the worksheet with its results to standard output as\n"
+         "UTF-8 text. The status line goes to standard error; a failed run reports\n"
+         "FILE:LINE:COLUMN. The settings in an RTF worksheet's options line apply.\n"
          "\n"
-         "Options:\n"
-         "  -o OUT             write the resulting worksheet to OUT instead\n"
-         "  -i, --in-place     write the result back to FILE when the run succeeds\n"
+         "convert writes the worksheet IN to OUT: RTF with its settings when OUT ends in\n"
+         ".ov or .rtf, else plain UTF-8 text. Legacy worksheets with their settings in a\n"
+         "resource fork (._IN or an extended attribute) are converted.\n"
+         "\n"
+         "Options of run:\n"
+         "  -o OUT             write the resulting worksheet to OUT instead (RTF for .ov\n"
+         "                     and .rtf, else plain text)\n"
+         "  -i, --in-place     write the result back to FILE in its own form when the run\n"
+         "                     succeeds\n"
          "  --format fix|sci|eng\n"
          "                     number format of results\n"
          "  --places N         places of results, 0 to 255\n"

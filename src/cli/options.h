@@ -15,7 +15,7 @@ enum class Command {
   kHelp,     // --help, or `run --help`
   kVersion,  // --version
   kRun,      // run [OPTIONS] FILE
-  kConvert,  // convert IN OUT (not in this build)
+  kConvert,  // convert IN OUT
   kDesktop,  // no command: the desktop application (not in this build)
   kUsageError
 };
@@ -24,8 +24,8 @@ struct RunOptions {
   std::string file;    // the worksheet, or "-" for standard input
   std::string output;  // -o OUT; empty: standard output ("-" also means standard output)
   bool inPlace = false;
-  bool overwrite = false;
-  std::optional<std::string> enable;  // --enable: all, none or NAME[,NAME...]  // answers "Write File Already Exists" with Overwrite
+  bool overwrite = false;             // answers "Write File Already Exists" with Overwrite
+  std::optional<std::string> enable;  // --enable: all, none or NAME[,NAME...]
   // Settings given on the command line; unset ones come from the document or
   // the user defaults.
   std::optional<int> format;  // 0 sci, 1 eng, 2 fix
@@ -37,9 +37,17 @@ struct RunOptions {
   int plotWidth = 640, plotHeight = 480;
 };
 
+// `orvanel convert IN OUT`: the worksheet IN written to OUT, as RTF when OUT
+// ends in .ov or .rtf, else as plain text. "-" is standard input or output.
+struct ConvertOptions {
+  std::string input;
+  std::string output;
+};
+
 struct CommandLine {
   Command command = Command::kUsageError;
   RunOptions run;
+  ConvertOptions convert;
   std::string error;  // for kUsageError: what was wrong, without the program name
 };
 

@@ -3,11 +3,10 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
-
 #include <atomic>
-#include <cstdio>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -22,7 +21,10 @@
 #include "cli/signals.h"
 #include "cli/source_location.h"
 #include "cli/user_defaults.h"
+#include "cli/worksheet_file.h"
+#include "doc/document.h"
 #include "doc/macroman.h"
+#include "doc/stxcolor.h"
 #include "lang/engine.h"
 #include "lang/large_stack.h"
 #include "lang/memory_text.h"
@@ -33,36 +35,6 @@
 namespace orv::cli {
 
 namespace {
-
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-// A plain-text worksheet as read, with what it takes to write it back in the
-// same form.
-struct PlainText {
-  std::u16string text;
-  bool macRoman = false;  // the file was not valid UTF-8
-  bool bom = false;       // the file began with a UTF-8 byte order mark
-};
-
-PlainText decodePlainText(std::string_view bytes) {
-  PlainText sheet;
-  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-    sheet.bom = true;
-    bytes.remove_prefix(kUtf8Bom.size());
-  }
-  sheet.macRoman = !isValidUtf8(bytes);
-  sheet.text = decodeText(bytes);
-  return sheet;
-}
-
-// The bytes of [text] in the form [original] was read in. Every character of a
-// Mac OS Roman worksheet after a run is still a Mac OS Roman character: the
-// run inserts only Mac OS Roman text.
-std::string encodeLike(const PlainText& original, std::u16string_view text) {
-  std::string bytes = original.bom ? std::string(kUtf8Bom) : std::string();
-  bytes += original.macRoman ? utf16ToBytes(text) : utf16ToUtf8(text);
-  return bytes;
-}
 
 // A status or message text without its leading blank, as UTF-8.
 std::string statusUtf8(std::string_view macRoman) {
@@ -150,6 +122,19 @@ std::optional<std::string> runWithProgress(Engine& engine, MemoryText& text, Con
 
 std::string errnoText(int error) { return std::strerror(error); }
 
+// What a run leaves in the document: its text, the page labels, the tab
+// width the worksheet asked for, and the settings it ran with (so a saved
+// worksheet's options line matches its results).
+void keepRunResults(const std::u16string& text, const RunOutcome& outcome,
+                    const DocSettings& settings, const PlotState& ps, Document* doc) {
+  doc->text = text;
+  takeLabels(ps, doc);
+  if (outcome.tabWidth > 0) doc->tabWidth = outcome.tabWidth;
+  doc->prefs.numfmt = static_cast<uint8_t>(settings.format);
+  doc->prefs.places = static_cast<uint8_t>(settings.places);
+  doc->prefs.deg = settings.degrees ? 1 : 0;
+}
+
 // Fonts and painting need a GUI application object; without a display it
 // runs on the offscreen platform.
 std::unique_ptr<QGuiApplication> makeGuiApplication() {
@@ -181,16 +166,17 @@ bool writePlot(const RunOptions& options, Engine& engine, bool made, const Expor
   return false;
 }
 
-// Writes the text after the run where [options] say: back to the file in its
-// own form (only after a successful run, and only when it changed), to -o's
-// file, or to standard output. [fileBytes] is the file as it was read.
-// Reports a failure on [console] and returns false.
-bool writeResult(const RunOptions& options, const std::string& name, const PlainText& sheet,
-                 const std::string& fileBytes, std::u16string_view result, bool runOk,
-                 Console& console) {
+// Writes the worksheet after the run where [options] say: back to the file
+// in its own form (only after a successful run, and only when it changed), to
+// -o's file (RTF for .ov and .rtf, else UTF-8 text), or to standard output as
+// UTF-8 text. [fileBytes] is the file as it was read. Reports a failure on
+// [console] and returns false.
+bool writeResult(const RunOptions& options, const std::string& name, const Document& doc,
+                 const std::string& fileBytes, bool runOk,
+                 const std::vector<std::string>& addOnNames, Console& console) {
   if (options.inPlace) {
     if (!runOk) return true;
-    const std::string out = encodeLike(sheet, result);
+    const std::string out = worksheetBytes(doc, doc.form, addOnNames);
     if (out == fileBytes) return true;
     if (int error = replaceFileAtomically(options.file, out)) {
       console.line("orvanel: " + name + ": " + errnoText(error));
@@ -199,7 +185,12 @@ bool writeResult(const RunOptions& options, const std::string& name, const Plain
     return true;
   }
   const std::string path = options.output.empty() ? "-" : options.output;
-  if (int error = writeWholeFile(path, utf16ToUtf8(result))) {
+  std::string out;
+  if (path != "-" && formOfName(path) == DocForm::kRtf)
+    out = worksheetBytes(doc, DocForm::kRtf, addOnNames);
+  else
+    out = utf16ToUtf8(doc.text);
+  if (int error = writeWholeFile(path, out)) {
     console.line("orvanel: " + (path == "-" ? std::string("<stdout>") : path) + ": " +
                  errnoText(error));
     return false;
@@ -214,25 +205,28 @@ int runCommand(const RunOptions& options) {
   const bool fromStdin = options.file == "-";
   const std::string name = fromStdin ? "<stdin>" : options.file;
 
+  Document doc;
   std::string bytes;
-  if (int error = readWholeFile(options.file, &bytes)) {
+  if (int error = readWorksheetFile(options.file, readDocumentDefaults(), &doc, &bytes)) {
     console.line("orvanel: " + name + ": " + errnoText(error));
     return kExitUsage;
   }
-  if (bytes.compare(0, 5, "{\\rtf") == 0) {
-    console.line("orvanel: " + name + ": RTF worksheets are not supported yet");
+  if (options.inPlace && doc.forceSaveAs && doc.converted) {
+    console.line("orvanel: " + name +
+                 ": a legacy worksheet is saved under a new name; use 'orvanel convert " + name +
+                 " " + convertedName(name) + "'");
     return kExitUsage;
   }
-  const PlainText sheet = decodePlainText(bytes);
-
-  // A plain-text worksheet carries no settings of its own.
-  const DocSettings settings = resolveSettings(options, std::nullopt, readUserDefaults());
+  // Without settings of its own the document took the user defaults.
+  const DocSettings settings =
+      resolveSettings(options, documentSettings(doc.prefs), readUserDefaults());
 
   CliHost host(console, options.overwrite);
   auto engine = std::make_unique<Engine>(host);
   engine->setSettings(settings);
   std::string unknownFunction;
-  std::vector<bool> enabled = enabledFunctions(engine->registry(), options.enable, &unknownFunction);
+  std::vector<bool> enabled =
+      enabledFunctions(engine->registry(), options.enable, &unknownFunction);
   if (!unknownFunction.empty()) {
     console.line("orvanel: --enable: no add-on function named '" + unknownFunction + "'");
     return kExitUsage;
@@ -246,20 +240,25 @@ int runCommand(const RunOptions& options) {
     gui = makeGuiApplication();
     page.width = options.plotWidth;
     page.height = options.plotHeight;
+    page.fontFamily = bytesToUtf8(doc.prefs.pfontName);
+    page.fontSize = doc.prefs.pfontSize > 0 ? doc.prefs.pfontSize : page.fontSize;
     setExportPage(engine->plot(), page);
   }
+  giveLabels(doc, engine->plot());
   std::atomic<bool> stop{false};
   engine->setStopRequest(&stop);
   installInterruptHandler(&stop, console.terminal());
 
-  MemoryText text(sheet.text);
+  MemoryText text(doc.text);
   RunOutcome outcome;
   if (std::optional<std::string> error = runWithProgress(*engine, text, console, &outcome)) {
     console.line("orvanel: internal: " + *error);
     return kExitRunFailed;
   }
   const std::u16string& result = text.text();
-  if (!writeResult(options, name, sheet, bytes, result, outcome.ok, console)) return kExitUsage;
+  keepRunResults(result, outcome, settings, engine->plot(), &doc);
+  if (!writeResult(options, name, doc, bytes, outcome.ok, enabledAddOnNames(*engine), console))
+    return kExitUsage;
   if (!options.plot.empty() && !writePlot(options, *engine, outcome.plot, page, console))
     return kExitUsage;
 

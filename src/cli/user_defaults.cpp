@@ -3,6 +3,9 @@
 #include <QSettings>
 #include <QVariant>
 
+#include "doc/document.h"
+#include "doc/macroman.h"
+
 namespace orv::cli {
 
 namespace {
@@ -25,6 +28,14 @@ bool readBool(QSettings& store, const char* key, bool fallback) {
   return fallback;
 }
 
+// A font name stored under [key] as the settings record holds it: Mac OS
+// Roman, at most kFontNameMax bytes.
+std::string readFontName(QSettings& store, const char* key, const std::string& fallback) {
+  QString name = store.value(key).toString().trimmed();
+  if (name.isEmpty()) return fallback;
+  return utf16ToBytes(name.toStdU16String()).substr(0, kFontNameMax);
+}
+
 }  // namespace
 
 DocSettings readUserDefaults(QSettings& store) {
@@ -41,6 +52,39 @@ DocSettings readUserDefaults() {
   return readUserDefaults(store);
 }
 
+DocPrefs readDocumentDefaults(QSettings& store) {
+  DocPrefs p = defaultPrefs();
+  DocSettings s = readUserDefaults(store);
+  p.numfmt = static_cast<uint8_t>(s.format);
+  p.places = static_cast<uint8_t>(s.places);
+  p.deg = s.degrees ? 1 : 0;
+  p.writefmt = static_cast<uint8_t>(readInt(store, "WriteFormat", 0, 5, p.writefmt));
+  p.hidegrid = readBool(store, "ShowGridLines", !p.hidegrid) ? 0 : 1;
+  p.boxaxis = readBool(store, "ShowAxisBox", p.boxaxis) ? 1 : 0;
+  p.tabWidth = readInt(store, "TabWidth", 1, 900, p.tabWidth);
+  p.tfontName = readFontName(store, "TextFont", p.tfontName);
+  p.tfontSize = readInt(store, "TextFontSize", 1, 1600, p.tfontSize);
+  p.pfontName = readFontName(store, "PlotFont", p.pfontName);
+  p.pfontSize = readInt(store, "PlotFontSize", 1, 1600, p.pfontSize);
+  return p;
+}
+
+DocPrefs readDocumentDefaults() {
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Orvanel", "Orvanel");
+  return readDocumentDefaults(store);
+}
+
+DocSettings documentSettings(const DocPrefs& prefs) {
+  DocSettings s;
+  s.format = prefs.numfmt <= 2 ? prefs.numfmt : 2;
+  s.places = prefs.places;
+  s.degrees = prefs.deg != 0;
+  s.writeFormat = prefs.writefmt <= 5 ? prefs.writefmt : 0;
+  s.hideGrid = prefs.hidegrid != 0;
+  s.boxAxis = prefs.boxaxis != 0;
+  return s;
+}
+
 DocSettings resolveSettings(const RunOptions& options, const std::optional<DocSettings>& document,
                             const DocSettings& userDefaults) {
   DocSettings s = document ? *document : userDefaults;
@@ -50,8 +94,9 @@ DocSettings resolveSettings(const RunOptions& options, const std::optional<DocSe
   return s;
 }
 
-std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
-                                   QSettings& store, std::string* unknown) {
+std::vector<bool> enabledFunctions(const Registry& registry,
+                                   const std::optional<std::string>& enable, QSettings& store,
+                                   std::string* unknown) {
   const auto& funs = registry.functions();
   std::vector<bool> on(funs.size(), false);
   if (!enable) {
@@ -64,7 +109,8 @@ std::vector<bool> enabledFunctions(const Registry& registry, const std::optional
   std::size_t from = 0;
   while (from <= enable->size()) {
     std::size_t comma = enable->find(',', from);
-    std::string name = enable->substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+    std::string name =
+        enable->substr(from, comma == std::string::npos ? std::string::npos : comma - from);
     int slot = registry.find(name);
     if (slot < 0) {
       *unknown = name;
@@ -77,8 +123,8 @@ std::vector<bool> enabledFunctions(const Registry& registry, const std::optional
   return on;
 }
 
-std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
-                                   std::string* unknown) {
+std::vector<bool> enabledFunctions(const Registry& registry,
+                                   const std::optional<std::string>& enable, std::string* unknown) {
   QSettings store("Orvanel", "Orvanel");
   return enabledFunctions(registry, enable, store, unknown);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "doc/doc_prefs.h"
 #include "lang/engine.h"
 #include "packages/registry.h"
 
@@ -25,14 +26,25 @@ DocSettings readUserDefaults(QSettings& store);
 // The same from the user's own store.
 DocSettings readUserDefaults();
 
+// Everything a document without settings of its own starts from: the above
+// and WriteFormat, ShowGridLines, ShowAxisBox, TabWidth, TextFont,
+// TextFontSize, PlotFont and PlotFontSize, with the defaults of a fresh user
+// for missing or unusable values.
+DocPrefs readDocumentDefaults(QSettings& store);
+DocPrefs readDocumentDefaults();
+
+// The run settings of a document's settings record.
+DocSettings documentSettings(const DocPrefs& prefs);
+
 // Which add-on functions a run defines, one flag per registry slot: from
 // [enable] (all, none or a comma-separated list of names) when given, else
 // the state kept under each function's name in [store] (never set means
 // disabled). An unknown name in [enable] is returned in [unknown].
-std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
-                                   QSettings& store, std::string* unknown);
-std::vector<bool> enabledFunctions(const Registry& registry, const std::optional<std::string>& enable,
+std::vector<bool> enabledFunctions(const Registry& registry,
+                                   const std::optional<std::string>& enable, QSettings& store,
                                    std::string* unknown);
+std::vector<bool> enabledFunctions(const Registry& registry,
+                                   const std::optional<std::string>& enable, std::string* unknown);
 
 // The settings of a run: [options] over [document] (when the document carries
 // settings) over [userDefaults].

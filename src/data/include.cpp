@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "data/files.h"
+#include "doc/document.h"
 #include "doc/macroman.h"
 #include "lang/engine.h"
 #include "lang/memory_text.h"
@@ -23,7 +24,7 @@ bool Host::openInclude(const std::string& path, std::u16string* text, std::strin
     *error = std::strerror(errno);
     return false;
   }
-  *text = decodeText(bytes);
+  *text = readWorksheetText(bytes);
   return true;
 }
 

@@ -149,6 +149,10 @@ Document openDocument(std::string_view bytes, std::string_view path,
   return doc;
 }
 
+std::u16string readWorksheetText(std::string_view bytes) {
+  return isRtf(bytes) ? readRtf(bytes).text : readPlainText(bytes).text;
+}
+
 std::string convertedName(const std::string& path) {
   return endsWithOv(path) ? path : path + ".ov";
 }

@@ -47,6 +47,10 @@ struct Document {
 Document openDocument(std::string_view bytes, std::string_view path,
                       const std::optional<std::string>& resourceFork, const DocPrefs& defaults);
 
+// The text of a worksheet file, RTF or plain text, without its settings (as
+// an included worksheet is read).
+std::u16string readWorksheetText(std::string_view bytes);
+
 // The name a converted legacy document is saved under: [path] with ".ov"
 // appended, unless it already ends in ".ov".
 std::string convertedName(const std::string& path);

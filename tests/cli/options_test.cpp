@@ -67,8 +67,7 @@ TEST(CommandLineTest, RejectsBadValues) {
 }
 
 TEST(CommandLineTest, RejectsUnknownOptionsIncludingThoseOfLaterWork) {
-  for (const char* option : {"-x", "--in-place=1",
-                             "--degrees=1", "--form"}) {
+  for (const char* option : {"-x", "--in-place=1", "--degrees=1", "--form"}) {
     EXPECT_EQ(errorOf({"run", option, "all", "a"}), std::string("unknown option '") + option + "'");
   }
 }
@@ -78,10 +77,25 @@ TEST(CommandLineTest, ChecksTheFileAndWhereTheResultGoes) {
   EXPECT_EQ(errorOf({"run", "a", "b"}), "run: more than one FILE given ('b')");
   EXPECT_EQ(errorOf({"run", "-i", "-"}), "--in-place cannot be used with '-'");
   EXPECT_EQ(errorOf({"run", "-i", "-o", "x", "a"}), "--in-place and -o exclude each other");
-  EXPECT_EQ(errorOf({"run", "-o", "x.ov", "a"}), "x.ov: RTF output is not supported yet");
-  EXPECT_EQ(errorOf({"run", "-o", "dir/X.RTF", "a"}), "dir/X.RTF: RTF output is not supported yet");
-  EXPECT_EQ(parse({"run", "-o", "x.ovx", "a"}).command, Command::kRun);
+  EXPECT_TRUE(isRtfOutputName("x.ov"));
+  EXPECT_TRUE(isRtfOutputName("dir/X.RTF"));
+  EXPECT_FALSE(isRtfOutputName("x.ovx"));
+  EXPECT_EQ(parse({"run", "-o", "x.ov", "a"}).run.output, "x.ov");
   EXPECT_EQ(parse({"run", "-o", "-", "a"}).run.output, "-");
+}
+
+TEST(CommandLineTest, ConvertTakesExactlyTwoFiles) {
+  CommandLine line = parse({"convert", "old", "new.ov"});
+  ASSERT_EQ(line.command, Command::kConvert) << line.error;
+  EXPECT_EQ(line.convert.input, "old");
+  EXPECT_EQ(line.convert.output, "new.ov");
+  line = parse({"convert", "--", "-", "-x.txt"});
+  EXPECT_EQ(line.convert.input, "-");
+  EXPECT_EQ(line.convert.output, "-x.txt");
+  EXPECT_EQ(parse({"convert", "--help"}).command, Command::kHelp);
+  EXPECT_EQ(errorOf({"convert", "a"}), "convert: give IN and OUT");
+  EXPECT_EQ(errorOf({"convert", "a", "b", "c"}), "convert: give IN and OUT");
+  EXPECT_EQ(errorOf({"convert", "-i", "a", "b"}), "convert: unknown option '-i'");
 }
 
 }  // namespace

@@ -71,6 +71,52 @@ TEST(UserDefaultsTest, UnusableValuesFallBackToTheDefaults) {
                  false);
 }
 
+DocPrefs documentDefaultsFrom(const std::string& content) {
+  QTemporaryDir dir;
+  std::string path = dir.filePath("Orvanel.conf").toStdString();
+  std::ofstream(path) << content;
+  QSettings store(QString::fromStdString(path), QSettings::IniFormat);
+  return readDocumentDefaults(store);
+}
+
+TEST(UserDefaultsTest, ADocumentWithoutSettingsStartsFromTheWholeDefaultsTable) {
+  DocPrefs fresh = documentDefaultsFrom("");
+  EXPECT_EQ(fresh.numfmt, 2);
+  EXPECT_EQ(fresh.places, 2);
+  EXPECT_EQ(fresh.deg, 0);
+  EXPECT_EQ(fresh.writefmt, 0);
+  EXPECT_EQ(fresh.hidegrid, 0);
+  EXPECT_EQ(fresh.boxaxis, 0);
+  EXPECT_EQ(fresh.tabWidth, 36);
+  EXPECT_EQ(fresh.tfontName, "Menlo");
+  EXPECT_EQ(fresh.tfontSize, 11);
+  EXPECT_EQ(fresh.pfontName, "Helvetica");
+  EXPECT_EQ(fresh.pfontSize, 12);
+
+  DocPrefs stored = documentDefaultsFrom(
+      "[General]\nNumberFormat=1\nWriteFormat=5\nShowGridLines=false\nShowAxisBox=true\n"
+      "TabWidth=24\nTextFont=Courier New\nTextFontSize=13\nPlotFont=\xC3\x9C\nPlotFontSize=9\n");
+  EXPECT_EQ(stored.numfmt, 1);
+  EXPECT_EQ(stored.writefmt, 5);
+  EXPECT_EQ(stored.hidegrid, 1);
+  EXPECT_EQ(stored.boxaxis, 1);
+  EXPECT_EQ(stored.tabWidth, 24);
+  EXPECT_EQ(stored.tfontName, "Courier New");
+  EXPECT_EQ(stored.tfontSize, 13);
+  EXPECT_EQ(stored.pfontName, "\x86");  // Mac OS Roman, as the options line carries it
+  EXPECT_EQ(stored.pfontSize, 9);
+
+  DocPrefs bad = documentDefaultsFrom("[General]\nWriteFormat=6\nTabWidth=0\nTextFont=\n");
+  EXPECT_EQ(bad.writefmt, 0);
+  EXPECT_EQ(bad.tabWidth, 36);
+  EXPECT_EQ(bad.tfontName, "Menlo");
+  DocSettings run = documentSettings(stored);
+  EXPECT_EQ(run.format, 1);
+  EXPECT_EQ(run.writeFormat, 5);
+  EXPECT_TRUE(run.hideGrid);
+  EXPECT_TRUE(run.boxAxis);
+}
+
 TEST(UserDefaultsTest, OptionsOverrideTheDocumentWhichReplacesTheUserDefaults) {
   const DocSettings user{0, 6, true};
   const DocSettings document{1, 3, false};

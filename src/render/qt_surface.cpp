@@ -104,12 +104,33 @@ QRectF QtSurface::cvt(const Rect& r) const {
   return QRectF(QPointF(x0, y0), QPointF(x1, y1)).normalized();
 }
 
+// A dense trace has many points in one page column; the vertical strokes
+// between them cover no more than its first, lowest, highest and last point,
+// so only those are kept (in their order) and the painter gets a path of at
+// most four points per column.
 void QtSurface::StrokePath(const PathPoint* p, std::size_t n) {
   setStroke();
-  points_.resize(n);
+  points_.clear();
   const double o = lineOffset_;
-  for (std::size_t i = 0; i < n; ++i) points_[i] = QPointF(p[i].h + o, height_ - p[i].v + o);
-  painter_.drawPolyline(points_.data(), static_cast<int>(n));
+  auto add = [&](const PathPoint& q) { points_.emplace_back(q.h + o, height_ - q.v + o); };
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t j = i + 1;
+    std::size_t lo = i, hi = i;
+    while (j < n && p[j].h == p[i].h) {
+      if (p[j].v < p[lo].v) lo = j;
+      if (p[j].v > p[hi].v) hi = j;
+      ++j;
+    }
+    const std::size_t last = j - 1;
+    add(p[i]);
+    std::size_t a = std::min(lo, hi), b = std::max(lo, hi);
+    if (a != i && a != last) add(p[a]);
+    if (b != i && b != last && b != a) add(p[b]);
+    if (last != i) add(p[last]);
+    i = j;
+  }
+  painter_.drawPolyline(points_.data(), static_cast<int>(points_.size()));
 }
 
 void QtSurface::FrameRect(const Rect& r) {

@@ -1,0 +1,40 @@
+// The pages of the plot benchmarks: a worksheet run once, its plot state kept
+// for drawing.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bench_util.h"
+#include "plot/plot_state.h"
+
+namespace orv::bench {
+
+// 8 strips of 4 function traces of 30,000 points each.
+inline const std::string kStripsSheet = [] {
+  std::string s = "Ystrips = 8\nXmin = 0; Xmax = 20; Xsteps = 30000\n";
+  for (int strip = 0; strip < 8; ++strip) {
+    if (strip) s += "newaxis\n";
+    for (int t = 1; t <= 4; ++t)
+      s +=
+          "plot sin(" + std::to_string(t + strip) + "*X) * exp(-X/" + std::to_string(4 * t) + ")\n";
+  }
+  return s;
+}();
+
+// A 1000 x 1000 image.
+inline const std::string kImageSheet = "m[i, j] = sin(i/40) * cos(j/60) dim[1000, 1000]\nimage m\n";
+
+class PlotPage {
+ public:
+  explicit PlotPage(const std::string& sheet) : engine_(std::make_unique<Engine>(host_)) {
+    runText(*engine_, utf8ToUtf16(sheet));
+  }
+  PlotState& plot() { return engine_->plot(); }
+
+ private:
+  QuietHost host_;
+  std::unique_ptr<Engine> engine_;
+};
+
+}  // namespace orv::bench

@@ -96,8 +96,12 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
 void drawmarker(Surface& s, const AxisFrame& f, int shape, int size, double x, double y) {
   if (shape < 0) return;
   const StripAxes& a = *f.axes;
-  const double fx = static_cast<float>(x), fy = static_cast<float>(y);
-  if (!(fx >= a.xmin && fx <= a.xmax && fy >= a.ymin && fy <= a.ymax)) return;
+  // Points and limits are compared in single precision, the points' own: a
+  // point at the limit stays in even when the float rounds above the double.
+  const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+  if (!(fx >= static_cast<float>(a.xmin) && fx <= static_cast<float>(a.xmax) &&
+        fy >= static_cast<float>(a.ymin) && fy <= static_cast<float>(a.ymax)))
+    return;
   int h, v;
   f.MapData(x, y, &h, &v);
   const int r = f.ticsize * size / 20 + 1;

@@ -28,7 +28,8 @@ bool ClosePoint(const Strip& strip, const AxisFrame& f, int h, int v, double* x,
       const std::size_t n = rec.count();
       for (std::size_t k = 0; k < n; ++k) {
         double px = p[2 * k], py = p[2 * k + 1];
-        if (!(px >= a.xmin && px <= a.xmax)) continue;
+        if (!(p[2 * k] >= static_cast<float>(a.xmin) && p[2 * k] <= static_cast<float>(a.xmax)))
+          continue;
         double d = dist2(f, h, v, px, py);
         last = d;
         if (d < best) {

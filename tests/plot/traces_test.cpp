@@ -65,6 +65,20 @@ TEST(TraceTest, ArraysOfFunctionsOfXMakeAFamily) {
   EXPECT_EQ(traces(r)[3].colour, 0);  // trace number 4
 }
 
+TEST(TraceTest, TheLastMarkerAtAnInexactLimitIsDrawn) {
+  PlotRun r;
+  r.run("Xmin = 0; Xmax = 2*pi\nplot {0.5, 1, 0, -1, -0.5}\n");
+  RecordingSurface s = testSurface();
+  drawplot(r.plot(), s);
+  int h, v;
+  AxisFrame f = setscale(r.plot(), 0, r.plot().strips[0].axes, s);
+  f.MapData(2 * M_PI, -0.5, &h, &v);
+  // The plus of the last point: its second stroke ends at (h, v + r).
+  const int rr = f.ticsize * 10 / 20 + 1;
+  EXPECT_NE(s.log().find("LineTo " + std::to_string(h) + " " + std::to_string(v + rr)),
+            std::string::npos);
+}
+
 TEST(TraceTest, StylesPerTrace) {
   PlotRun r;
   r.run("Tracecolor = 6\nMarker = 9; Markersize = 2.5\nplot {1, 2}\nplot {1,2,3}\n");

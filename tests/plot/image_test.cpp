@@ -1,6 +1,10 @@
 // Image plots: sampling, levels, the Z range, the colour bar and ColorTable.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "plot/draw.h"
 #include "plot_runner.h"
 
@@ -69,6 +73,36 @@ TEST(ImageTest, LogColourBarCarriesItsSuffix) {
   EXPECT_NE(s.log().find("\"dB\""), std::string::npos);
   r.run("Zlogaxis = on; Zmin = 0\nm[i, j] = 10^(i + j) dim[3, 3]\nimage m\n");
   EXPECT_EQ(r.status(), "bad log axis limit: Zmin");
+}
+
+TEST(PictureTest, ImagefileRectanglesAndMessages) {
+  const std::string pic =
+      (std::filesystem::temp_directory_path() / "orvanel-test-pic.png").string();
+  std::ofstream(pic) << "x";
+  const std::string name = "\"" + pic + "\"";
+  PlotRun r;
+  r.run("Xmin = 0; Xmax = 10; Ymin = 0; Ymax = 10\nimagefile(" + name + ", {1, 2, 4, 3})\n");
+  ASSERT_EQ(r.status(), "√");
+  RecordingSurface s = testSurface();
+  drawplot(r.plot(), s);
+  AxisFrame f = setscale(r.plot(), 0, r.plot().strips[0].axes, s);
+  int h0, v0, h1, v1;
+  f.MapData(1, 2, &h0, &v0);
+  f.MapData(5, 5, &h1, &v1);
+  Rect area = f.GetAxisRect();
+  std::ostringstream want;
+  want << "DrawPicture 40 30 " << v1 << " " << h0 << " " << v0 << " " << h1 << " " << area.top
+       << " " << area.left << " " << area.bottom << " " << area.right << "\n";
+  EXPECT_NE(s.log().find(want.str()), std::string::npos) << s.log();
+  r.run("imagefile " + name + "\nimagefile " + name + "\n");
+  EXPECT_EQ(r.status(), "imagefile already defined");
+  r.run("imagefile " + name + ", {1, 2, 3}\n");
+  EXPECT_EQ(r.status(), "imagefile rectangle?");
+  r.run("imagefile \"/nonexistent/p.png\"\n");
+  EXPECT_EQ(r.status(), "imagefile can't read");
+  r.run("imagefile 3\n");
+  EXPECT_EQ(r.status(), "imagefile can't read");
+  std::filesystem::remove(pic);
 }
 
 TEST(ColorTableTest, BuiltInTablesAndRgbRows) {

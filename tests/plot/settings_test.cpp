@@ -74,6 +74,9 @@ TEST(SettingsTest, LogAxisLimits) {
 TEST(SettingsTest, UnusableValues) {
   EXPECT_EQ(ran("Ymin = 1/0\nplot X\n").status, "Ymin:?");
   EXPECT_EQ(ran("Ymin = q\nplot X\n").status, "Ymin:?");
+  Ran nan = ran("Ymin = 0/0\nplot X\n");  // NaN is as good as not set
+  EXPECT_EQ(nan.status, "√");
+  EXPECT_EQ(nan.axes.ymin, 0);
   EXPECT_EQ(ran("Ymin = sqrt(-1)/0 * 0 \nplot X\n").status.substr(0, 4), "sqrt");
   EXPECT_EQ(ran("Xlabel = 3\nplot X\n").status, "Xlabel ?");
   EXPECT_EQ(ran("X = 2\nplot X\n").status, "X is not free");

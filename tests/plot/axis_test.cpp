@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cstdio>
+#include <sstream>
 
 #include "plot/draw.h"
 #include "plot_runner.h"
@@ -64,11 +65,13 @@ std::vector<Number> xNumbers(const std::string& sheet, int* xorg = nullptr) {
   if (xorg) *xorg = f.xorg;
   axis(s, f, true);
   std::vector<Number> out;
-  std::regex text("DrawText (-?\\d+) (-?\\d+) \"(.*)\"");
-  std::string log = s.log();
-  for (std::sregex_iterator i(log.begin(), log.end(), text), end; i != end; ++i)
-    if (std::stoi((*i)[2]) == f.yorg - f.ticsize - f.charht)
-      out.push_back({std::stoi((*i)[1]), (*i)[3]});
+  std::istringstream lines(s.log());
+  for (std::string line; std::getline(lines, line);) {
+    int h, v, at = 0;
+    if (std::sscanf(line.c_str(), "DrawText %d %d \"%n", &h, &v, &at) != 2 || at == 0) continue;
+    if (v == f.yorg - f.ticsize - f.charht)
+      out.push_back({h, line.substr(at, line.size() - at - 1)});
+  }
   return out;
 }
 

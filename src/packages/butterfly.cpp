@@ -15,8 +15,9 @@
 namespace orv::fft {
 namespace {
 
-// Points whose passes with smaller spans run together (2 x 32 KiB).
-constexpr std::size_t kBlock = 2048;
+// Blocks of points whose passes with smaller spans run together while the
+// block stays in a cache: 2 x 16 KiB (first level), 2 x 512 KiB (second).
+constexpr std::size_t kBlocks[] = {2048, 65536};
 
 // t = w·q (the conjugate of w for the inverse); q = p - t; p = p + t.
 template <bool Inverse>
@@ -123,9 +124,14 @@ void passes(const Tables& t, double* re, double* im, std::size_t begin, std::siz
 template <bool Inverse>
 void allPasses(const Tables& t, double* re, double* im) {
   const std::size_t n = t.size();
-  const std::size_t block = std::min(n, kBlock);
-  for (std::size_t b = 0; b < n; b += block) passes<Inverse>(t, re, im, b, b + block, 1, block);
-  passes<Inverse>(t, re, im, 0, n, block, n);
+  std::size_t from = 1;
+  for (std::size_t block : kBlocks) {
+    if (block >= n) break;
+    for (std::size_t b = 0; b < n; b += block)
+      passes<Inverse>(t, re, im, b, b + block, from, block);
+    from = block;
+  }
+  passes<Inverse>(t, re, im, 0, n, from, n);
 }
 
 }  // namespace

@@ -10,22 +10,37 @@
 
 namespace orv {
 
+// The tables and the work area of the last transforms, kept so that the
+// next call of the same size neither recomputes nor touches fresh memory.
 struct Engine::FftTables {
   fft::Tables tables;
+  Block work;
+  std::size_t workSize = 0;
 };
 
 namespace {
 
 void deleteFftTables(Engine::FftTables* t) { delete t; }
 
-// The engine's cached tables, made on first use; null when memory runs out.
-fft::Tables* tablesOf(Engine& e) {
+// The engine's cached tables for size n (real: with the separation
+// twiddles, window: with the window too), made as needed, and a work area
+// of 2n doubles. Null when memory runs out.
+fft::Tables* prepare(Engine& e, std::size_t n, bool real, bool window, double** work) {
   if (!e.fftTables_) {
     Engine::FftTables* t = new (std::nothrow) Engine::FftTables;
     if (!t) return nullptr;
     e.fftTables_ = {t, &deleteFftTables};
   }
-  return &e.fftTables_->tables;
+  Engine::FftTables& cache = *e.fftTables_;
+  if (cache.workSize < 2 * n) {
+    cache.work.reset();
+    cache.work = newBlock(2 * n);
+    cache.workSize = cache.work ? 2 * n : 0;
+  }
+  if (!cache.work || !cache.tables.init(n, real) || (window && !cache.tables.initWindow()))
+    return nullptr;
+  *work = cache.work.get();
+  return &cache.tables;
 }
 
 // fft(C), invfft(C): C has n rows (re, im), n a power of two >= 4.
@@ -47,13 +62,13 @@ bool complexEntry(Engine& e, bool inverse) {
     e.ErrMsg(" fft(?) expects complex array");
     return false;
   }
-  fft::Tables* t = tablesOf(e);
-  Block work = newBlock(2 * n);
-  if (!t || !work || !t->init(n, false)) {
+  double* work;
+  const fft::Tables* t = prepare(e, n, false, false, &work);
+  if (!t) {
     e.ErrMsg(" fft() not enough mem");
     return false;
   }
-  fft::complexTransform(*t, data.get(), work.get(), inverse);
+  fft::complexTransform(*t, data.get(), work, inverse);
   e.SetVarMatrix("transform", data.release(), rows, 2);
   return false;
 }
@@ -74,21 +89,23 @@ bool realEntry(Engine& e, bool power) {
     e.ErrMsg(" %s(?) size must be power of 2", name);
     return false;
   }
-  fft::Tables* t = tablesOf(e);
-  Block work = newBlock(2 * n);
-  const bool ready = t && work && t->init(n, true) && (!power || t->initWindow()) &&
-                     (power || resizeBlock(&data, 2 * n + 2));
-  if (!ready) {
+  double* work;
+  const fft::Tables* t = prepare(e, n, true, power, &work);
+  // The transform has one row more than the data: a block of its own (the
+  // data's block, freed, serves the next call).
+  Block out = power ? nullptr : newBlock(2 * n + 2);
+  if (!t || (!power && !out)) {
     e.ErrMsg(" %s() not enough mem", name);
     return false;
   }
   if (power) {
-    fft::powerSpectrum(*t, data.get(), data.get(), work.get());
+    fft::powerSpectrum(*t, data.get(), data.get(), work);
     resizeBlock(&data, n + 1);  // shrinking; on failure the block stays larger
     e.SetVarMatrix("transform", data.release(), static_cast<int64_t>(n + 1), 0);
   } else {
-    fft::realTransform(*t, data.get(), data.get(), work.get());
-    e.SetVarMatrix("transform", data.release(), static_cast<int64_t>(n + 1), 2);
+    fft::realTransform(*t, data.get(), out.get(), work);
+    data.reset();
+    e.SetVarMatrix("transform", out.release(), static_cast<int64_t>(n + 1), 2);
   }
   return false;
 }

@@ -145,6 +145,14 @@ void loadBitReversed(const Tables& t, const double* x, const double* window, dou
 // Transforms
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// x, with a zero made +0: results show "0.00", never "-0.00", where the
+// arithmetic left a signed zero. (The compiler keeps x + 0 as written.)
+inline double plusZero(double x) { return x + 0.0; }
+
+}  // namespace
+
 void complexTransform(const Tables& t, double* rows, double* work, bool inverse) {
   const std::size_t n = t.size();
   double* re = work;
@@ -155,8 +163,8 @@ void complexTransform(const Tables& t, double* rows, double* work, bool inverse)
   loadBitReversed<false>(t, rows, nullptr, scale, re, im);
   butterflies(t, re, im, inverse);
   for (std::size_t k = 0; k < n; ++k) {
-    rows[2 * k] = re[k];
-    rows[2 * k + 1] = im[k];
+    rows[2 * k] = plusZero(re[k]);
+    rows[2 * k + 1] = plusZero(im[k]);
   }
 }
 
@@ -200,16 +208,16 @@ void realTransform(const Tables& t, const double* x, double* out, double* work) 
   packAndTransform(t, x, nullptr, re, im);
   for (std::size_t j = 1; j < n / 2; ++j) {
     const Pair p = separate(t, re, im, j);
-    out[2 * j] = p.ar;
-    out[2 * j + 1] = p.ai;
-    out[2 * (n - j)] = p.br;
-    out[2 * (n - j) + 1] = p.bi;
+    out[2 * j] = plusZero(p.ar);
+    out[2 * j + 1] = plusZero(p.ai);
+    out[2 * (n - j)] = plusZero(p.br);
+    out[2 * (n - j) + 1] = plusZero(p.bi);
   }
-  out[n] = re[n / 2];
-  out[n + 1] = 0 - im[n / 2];  // the sign changed, without making a -0
-  out[0] = re[0] + im[0];
+  out[n] = plusZero(re[n / 2]);
+  out[n + 1] = plusZero(-im[n / 2]);  // the sign changes
+  out[0] = plusZero(re[0] + im[0]);
   out[1] = 0;
-  out[2 * n] = re[0] - im[0];
+  out[2 * n] = plusZero(re[0] - im[0]);
   out[2 * n + 1] = 0;
 }
 

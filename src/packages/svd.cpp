@@ -58,6 +58,12 @@ bool factor(Engine& e, const double* a, int64_t m, int64_t n, Factors* f) {
   return false;
 }
 
+// Turns the signed zeros the method leaves in U and V into +0, so that
+// they show as "0.00".
+void plusZeros(double* a, int64_t count) {
+  for (int64_t i = 0; i < count; ++i) a[i] += 0.0;
+}
+
 // Sets the singular values below wmax·1e-16 to 0; returns how many.
 int64_t dropSmall(double* w, int64_t n) {
   double wmax = 0;
@@ -82,6 +88,8 @@ bool svdEntry(Engine& e, double*) {
   if (!factor(e, a.get(), m, n, &f)) return false;
   svd::transpose(f.ut.get(), n, m, a.get());
   svd::transposeSquare(f.vt.get(), n);
+  plusZeros(a.get(), m * n);
+  plusZeros(f.vt.get(), n * n);
   if (e.SetVarMatrix("_U", a.release(), m, n) && e.SetVarMatrix("_V", f.vt.release(), n, n))
     e.SetVarMatrix("_W", f.w.release(), n, 0);
   return false;

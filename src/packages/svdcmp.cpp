@@ -38,13 +38,99 @@ struct FreeDoubles {
   void operator()(double* p) const { std::free(p); }
 };
 
-// Row p := c·p + s·q and row q := c·q - s·p, over len values: a rotation of
-// two columns of U or V.
-inline void rotate(double* __restrict p, double* __restrict q, int64_t len, double c, double s) {
-  for (int64_t j = 0; j < len; ++j) {
-    const double y = p[j], z = q[j];
-    p[j] = y * c + z * s;
-    q[j] = z * c - y * s;
+// ---------------------------------------------------------------------------
+// Row operations. The columns of U and V are stored as rows; these run along
+// them. Each keeps the arithmetic of the plain loops exactly (every sum in
+// the order of its terms) and only changes the order of independent work.
+// ---------------------------------------------------------------------------
+
+// out[j] = Σ x[k]·col_j[k] over k in [lo, hi) for the rows col_j = base +
+// j·stride, j in [from, to). Four sums run side by side to fill the
+// pipeline, each still adding its terms in order.
+void rowDots(const double* x, const double* base, int64_t stride, int64_t from, int64_t to,
+             int64_t lo, int64_t hi, double* out) {
+  int64_t j = from;
+  for (; j + 4 <= to; j += 4) {
+    const double* c0 = base + j * stride;
+    const double* c1 = c0 + stride;
+    const double* c2 = c1 + stride;
+    const double* c3 = c2 + stride;
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (int64_t k = lo; k < hi; ++k) {
+      const double xk = x[k];
+      s0 += xk * c0[k];
+      s1 += xk * c1[k];
+      s2 += xk * c2[k];
+      s3 += xk * c3[k];
+    }
+    out[j] = s0, out[j + 1] = s1, out[j + 2] = s2, out[j + 3] = s3;
+  }
+  for (; j < to; ++j) {
+    const double* cj = base + j * stride;
+    double sum = 0;
+    for (int64_t k = lo; k < hi; ++k) sum += x[k] * cj[k];
+    out[j] = sum;
+  }
+}
+
+// Columns of rotation chains go through in strips of this many values; the
+// row carried from one rotation to the next stays in a small buffer.
+constexpr int64_t kStrip = 32;
+
+// Rotation of the carried strip x with the strip q; the rotated x goes to
+// [out], and x becomes the rotated q (row p := c·p + s·q, row q := c·q -
+// s·p, with p = x).
+inline void rotateOn(double* __restrict x, double* __restrict out, const double* __restrict q,
+                     int64_t len, double c, double s) {
+  for (int64_t w = 0; w < len; ++w) {
+    const double y = x[w], z = q[w];
+    out[w] = y * c + z * s;
+    x[w] = z * c - y * s;
+  }
+}
+
+// The same, the carried strip x staying the first row: x := c·x + s·q,
+// q := c·q - s·x.
+inline void rotateAgainst(double* __restrict x, double* __restrict q, int64_t len, double c,
+                          double s) {
+  for (int64_t w = 0; w < len; ++w) {
+    const double y = x[w], z = q[w];
+    x[w] = y * c + z * s;
+    q[w] = z * c - y * s;
+  }
+}
+
+// The rotations t = 0 ... count - 1 in order, each of the rows p = first + t
+// and q = p + 1 (row p := c·p + s·q, row q := c·q - s·p, with c[t], s[t]),
+// over len values of rows stride apart. The row shared by two consecutive
+// rotations is carried over instead of stored and loaded again.
+void rotateChain(double* rows, int64_t stride, int64_t len, int64_t first, int64_t count,
+                 const double* c, const double* s) {
+  if (count <= 0) return;
+  double x[kStrip];
+  for (int64_t at = 0; at < len; at += kStrip) {
+    const int64_t width = std::min(kStrip, len - at);
+    double* row = rows + first * stride + at;
+    std::copy(row, row + width, x);
+    for (int64_t t = 0; t < count; ++t, row += stride)
+      rotateOn(x, row, row + stride, width, c[t], s[t]);
+    std::copy(x, x + width, row);
+  }
+}
+
+// The rotations t = 0 ... count - 1 in order, each of the row p and the row
+// first + t (the same formula as above), the row p carried throughout.
+void rotateFan(double* rows, int64_t stride, int64_t len, int64_t p, int64_t first, int64_t count,
+               const double* c, const double* s) {
+  if (count <= 0) return;
+  double x[kStrip];
+  for (int64_t at = 0; at < len; at += kStrip) {
+    const int64_t width = std::min(kStrip, len - at);
+    double* pivot = rows + p * stride + at;
+    std::copy(pivot, pivot + width, x);
+    for (int64_t t = 0; t < count; ++t)
+      rotateAgainst(x, rows + (first + t) * stride + at, width, c[t], s[t]);
+    std::copy(x, x + width, pivot);
   }
 }
 
@@ -56,9 +142,11 @@ struct Work {
   double* w;
   double* vt;
   int64_t m, n;
-  double* rv1;  // the superdiagonal, n values
-  double* tmp;  // m values
-  double* row;  // n values
+  double* rv1;                // the superdiagonal, n values
+  double* tmp;                // m values
+  double* row;                // n values
+  double* sums;               // n values
+  double *cv, *sv, *cu, *su;  // rotations of V and U, n values each
   double anorm = 0;
   double g = 0, scale = 0;
 
@@ -90,11 +178,10 @@ void Work::leftHouseholder(int64_t i) {
   g = f > 0 ? -std::sqrt(s) : std::sqrt(s);
   const double h = f * g - s;
   ci[i] = f - g;
+  rowDots(ci, ut, m, i + 1, n, i, m, sums);
   for (int64_t j = i + 1; j < n; ++j) {
     double* cj = column(j);
-    double sum = 0;
-    for (int64_t k = i; k < m; ++k) sum += ci[k] * cj[k];
-    const double fj = sum / h;
+    const double fj = sums[j] / h;
     for (int64_t k = i; k < m; ++k) cj[k] += fj * ci[k];
   }
   for (int64_t k = i; k < m; ++k) ci[k] *= scale;
@@ -144,10 +231,10 @@ void Work::accumulateRight() {
         const double pivot = U(i, l);
         for (int64_t j = l; j < n; ++j) vi[j] = (U(i, j) / pivot) / gi;
         for (int64_t k = l; k < n; ++k) row[k] = U(i, k);
+        rowDots(row, vt, n, l, n, l, n, sums);
         for (int64_t j = l; j < n; ++j) {
           double* vj = vt + j * n;
-          double s = 0;
-          for (int64_t k = l; k < n; ++k) s += row[k] * vj[k];
+          const double s = sums[j];
           for (int64_t k = l; k < n; ++k) vj[k] += s * vi[k];
         }
       }
@@ -168,11 +255,10 @@ void Work::accumulateLeft() {
     double gi = w[i];
     if (gi != 0) {
       gi = 1 / gi;
+      rowDots(ci, ut, m, l, n, l, m, sums);
       for (int64_t j = l; j < n; ++j) {
         double* cj = column(j);
-        double s = 0;
-        for (int64_t k = l; k < m; ++k) s += ci[k] * cj[k];
-        const double f = (s / ci[i]) * gi;
+        const double f = (sums[j] / ci[i]) * gi;
         for (int64_t k = i; k < m; ++k) cj[k] += f * ci[k];
       }
       for (int64_t j = i; j < m; ++j) ci[j] *= gi;
@@ -185,8 +271,8 @@ void Work::accumulateLeft() {
 
 // w[l - 1] is negligible: rotations that cancel rv1[l] ... rv1[k].
 void Work::cancel(int64_t l, int64_t k) {
-  const int64_t nm = l - 1;
   double c = 0, s = 1;
+  int64_t count = 0;
   for (int64_t i = l; i <= k; ++i) {
     const double f = s * rv1[i];
     rv1[i] = c * rv1[i];
@@ -197,8 +283,9 @@ void Work::cancel(int64_t l, int64_t k) {
     h = 1 / h;
     c = gi * h;
     s = -f * h;
-    rotate(column(nm), column(i), m, c, s);
+    cu[count] = c, su[count] = s, ++count;
   }
+  rotateFan(ut, m, m, l - 1, l, count, cu, su);  // columns l - 1 and i of U
 }
 
 // One implicitly shifted QR step on the bidiagonal block l ... k, the shift
@@ -228,7 +315,7 @@ void Work::qrStep(int64_t l, int64_t k) {
     gg = gg * c - x * s;
     h = y * s;
     y *= c;
-    rotate(vt + j * n, vt + i * n, n, c, s);
+    cv[j - l] = c, sv[j - l] = s;  // columns j and i of V
     z = pythag(f, h);
     w[j] = z;
     if (z != 0) {
@@ -238,8 +325,10 @@ void Work::qrStep(int64_t l, int64_t k) {
     }
     f = c * gg + s * y;
     x = c * y - s * gg;
-    rotate(column(j), column(i), m, c, s);
+    cu[j - l] = c, su[j - l] = s;  // columns j and i of U
   }
+  rotateChain(vt, n, n, l, k - l, cv, sv);
+  rotateChain(ut, m, m, l, k - l, cu, su);
   rv1[l] = 0;
   rv1[k] = f;
   w[k] = x;
@@ -281,9 +370,22 @@ Status Work::diagonalise(Poll poll, void* context) {
 Status decompose(double* ut, double* w, double* vt, int64_t m, int64_t n, Poll poll,
                  void* context) {
   std::unique_ptr<double, FreeDoubles> space(
-      static_cast<double*>(std::malloc(static_cast<std::size_t>(2 * n + m) * sizeof(double))));
+      static_cast<double*>(std::malloc(static_cast<std::size_t>(7 * n + m) * sizeof(double))));
   if (!space) return Status::NoMemory;
-  Work work{ut, w, vt, m, n, space.get(), space.get() + n, space.get() + n + m};
+  double* p = space.get();
+  Work work{ut,
+            w,
+            vt,
+            m,
+            n,
+            p,
+            p + n,
+            p + n + m,
+            p + 2 * n + m,
+            p + 3 * n + m,
+            p + 4 * n + m,
+            p + 5 * n + m,
+            p + 6 * n + m};
   for (int64_t i = 0; i < n; ++i) {
     if (poll && !poll(context)) return Status::Stopped;
     work.rv1[i] = work.scale * work.g;

@@ -124,6 +124,27 @@ TEST(PackagesFft, ComplexTransformMatchesDirectDftInBothDirections) {
   }
 }
 
+// Sizes past the blocks that the passes run in cache: some bins of each.
+TEST(PackagesFft, LargeTransformsMatchDirectSumsAtSampleBins) {
+  fft::Tables t;
+  for (std::size_t n : {std::size_t(4096), std::size_t(1) << 17}) {
+    ASSERT_TRUE(t.init(n, false));
+    std::vector<double> rows = randomValues(2 * n, 3), work(2 * n);
+    const std::vector<double> x = rows;
+    fft::complexTransform(t, rows.data(), work.data(), false);
+    for (std::size_t k :
+         {std::size_t(0), std::size_t(1), std::size_t(777), n / 2 - 1, n / 2, n / 2 + 3, n - 1}) {
+      Complex sum = 0;
+      for (std::size_t j = 0; j < n; ++j) {
+        const long double a = -2 * std::numbers::pi_v<long double> * ((j * k) % n) / n;
+        sum += Complex(x[2 * j], x[2 * j + 1]) * Complex(std::cos(a), std::sin(a));
+      }
+      EXPECT_NEAR(rows[2 * k], static_cast<double>(sum.real()), 1e-11) << n << " " << k;
+      EXPECT_NEAR(rows[2 * k + 1], static_cast<double>(sum.imag()), 1e-11) << n << " " << k;
+    }
+  }
+}
+
 TEST(PackagesFft, InverseOfForwardGivesTheDataBackUpTo65536Points) {
   fft::Tables t;
   for (std::size_t n = 4; n <= 65536; n *= 2) {

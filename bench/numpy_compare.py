@@ -4,17 +4,20 @@ to be run in the same session so the figures can be compared as ratios.
 
   OPENBLAS_NUM_THREADS=1 OMP_NUM_THREADS=1 /usr/bin/python3 bench/numpy_compare.py
 
-Each figure is the best of several repeats, in milliseconds per call.
+Each figure is the best of several repeats, in milliseconds per call: wall-clock time, and
+the process's CPU time (steadier on a shared machine; compare it with the CPU column of the
+kernel benchmarks).
 """
 import os
+import time
 import timeit
 
 import numpy as np
 
 
-def best_ms(fn, number=3, repeat=7):
+def best_ms(fn, timer, number=3, repeat=7):
     fn()  # warm-up: plans, caches, first-touch of memory
-    return min(timeit.repeat(fn, number=number, repeat=repeat)) / number * 1e3
+    return min(timeit.repeat(fn, timer=timer, number=number, repeat=repeat)) / number * 1e3
 
 
 def hann_power(x):
@@ -54,8 +57,11 @@ def main():
     cases.append(("max 10^6", lambda: v.max()))
 
     print(f"numpy {np.__version__}, OPENBLAS_NUM_THREADS={os.environ.get('OPENBLAS_NUM_THREADS')}")
+    print(f"  {'':48s} {'wall':>9s}    {'cpu':>9s}")
     for name, fn in cases:
-        print(f"  {name:48s} {best_ms(fn):9.3f} ms")
+        wall = best_ms(fn, time.perf_counter)
+        cpu = best_ms(fn, time.process_time)
+        print(f"  {name:48s} {wall:9.3f} ms {cpu:9.3f} ms")
 
 
 if __name__ == "__main__":

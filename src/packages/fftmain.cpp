@@ -181,13 +181,15 @@ void packAndTransform(const Tables& t, const double* x, const double* window, do
   butterflies(t, re, im, false);
 }
 
-// Separates the transforms of the even and the odd values (the unpacking of
-// a real transform done as a complex one of half the size) for the pair of
-// frequencies j and N - j, 0 < j < N/2: X[j] = (ar, ai), X[N - j] = (br, bi).
+// The transform of real data at the frequencies j and N - j: X[j] = (ar,
+// ai), X[N - j] = (br, bi).
 struct Pair {
   double ar, ai, br, bi;
 };
 
+// Separates the transforms of the even and the odd values (the unpacking of
+// a real transform done as a complex one of half the size) at the
+// frequencies j and N - j, 0 < j < N/2.
 inline Pair separate(const Tables& t, const double* re, const double* im, std::size_t j) {
   const std::size_t n = t.size();
   const std::size_t m = n - j;

@@ -88,6 +88,7 @@ struct RunOutcome {
 
 class Registry;
 class DataWriter;
+class InputFile;
 struct PlotState;
 
 // One data file read in this run: single-precision values, row by row.
@@ -299,9 +300,11 @@ class Engine {
   bool getname(ExprNode* e, std::string* name);
   bool GetOptParm(ExprNode* e, int64_t* target, bool nonNegative);
   bool intvlerr(int64_t interval);
-  int GetData(const std::string& bytes, std::size_t start, uint32_t type, int64_t length,
+  int GetData(const InputFile& file, std::size_t start, uint32_t type, int64_t length,
               int64_t interval);
-  bool readdbl8(ExprNode* n, const std::string& bytes, std::size_t start, int64_t length,
+  bool readText(const InputFile& file, std::size_t start, std::size_t most,
+                std::vector<char>* text);
+  bool readdbl8(ExprNode* n, const InputFile& file, std::size_t start, int64_t length,
                 int64_t cols);
   bool dataelement(const DataFile& f, double* result);
   void freedfs() { dfs_.clear(); }
@@ -365,7 +368,12 @@ class Engine {
   void ReturnVoid() { anyasgn = 1; }
   void ErrMsg(const char* format, const char* arg) { errmsg2(format, arg); }
   void ErrMsg(const char* text) { errmsg(text); }
-  void SpinWatch() { cmdper(); }
+  // Packages call this in long loops, far less often than the evaluator
+  // visits nodes, so it looks at the stop button every time.
+  void SpinWatch() {
+    cmdper();
+    pollStop();
+  }
   bool Stopped() const { return stop != 0; }
 
   // ===================================================================

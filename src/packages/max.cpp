@@ -11,6 +11,15 @@ namespace {
 
 enum class Reduce { Max, Min, MaxIndex, MinIndex, Ave };
 
+// The block of the argument when it names a stored one-dimensional array, so
+// a reduction reads the values without evaluating them one by one.
+const ExprNode* storedVector(Engine& e) {
+  ExprNode* arg = e.getparm(0);
+  if (!arg || arg->op != VAR) return nullptr;
+  const ExprNode* d = e.varval(arg);
+  return d && d->op == VEC ? d : nullptr;
+}
+
 bool reduce(Engine& e, double* result, Reduce what) {
   ExprNode* arg = e.MakeParmExpr(0);
   double v;
@@ -31,18 +40,25 @@ bool reduce(Engine& e, double* result, Reduce what) {
   double bestIndex = 0;
   double sum = 0;
   int64_t count = 0;
-  double* k = e.AddLoopIndex();
-  for (int64_t i = 1; i <= n && !e.Stopped(); ++i) {
-    *k = static_cast<double>(i);
-    if (!e.EvalExpr(arg, &v)) continue;
+  auto take = [&](int64_t i, double x) {
     if (what == Reduce::Ave) {
-      if (!std::isnan(v)) sum += v, ++count;
-    } else if (wantMax ? v > best : v < best) {
-      best = v;
+      if (!std::isnan(x)) sum += x, ++count;
+    } else if (wantMax ? x > best : x < best) {
+      best = x;
       bestIndex = static_cast<double>(i);
     }
+  };
+  if (const ExprNode* vec = storedVector(e); vec && vec->count == n) {
+    // A stored vector: its elements are the block itself.
+    for (int64_t i = 1; i <= n; ++i) take(i, vec->block[i - 1]);
+  } else {
+    double* k = e.AddLoopIndex();
+    for (int64_t i = 1; i <= n && !e.Stopped(); ++i) {
+      *k = static_cast<double>(i);
+      if (e.EvalExpr(arg, &v)) take(i, v);
+    }
+    e.RemoveLoopIndex();
   }
-  e.RemoveLoopIndex();
   e.FreeExpr(arg);
   switch (what) {
     case Reduce::Max:

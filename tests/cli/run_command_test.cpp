@@ -9,7 +9,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -88,8 +87,7 @@ TEST_F(RunCommandTest, SuccessfulRunPrintsTheWorksheetWithResults) {
 TEST_F(RunCommandTest, FailedRunReportsFileLineColumnAndStillPrintsTheText) {
   ChildResult r = runSheet("a = 1\r\nb = 2\r\nx = 3 $\r\n");
   EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_TRUE(std::regex_match(r.err, std::regex(path("sheet.txt") + ":3:[0-9]+: [^ ].*\n")))
-      << r.err;
+  EXPECT_EQ(r.err, path("sheet.txt") + ":3:6: missing ;\n");
   EXPECT_NE(r.out.find("x = 3 $\r\n"), std::string::npos) << r.out;
 }
 
@@ -103,7 +101,7 @@ TEST_F(RunCommandTest, StandardInputIsAnUntitledWorksheet) {
   s.stdinPath = write("in.txt", "x = $\n");
   r = runOrvanel(s, scratch());
   EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_TRUE(std::regex_match(r.err, std::regex("<stdin>:1:[0-9]+: .+\n"))) << r.err;
+  EXPECT_EQ(r.err, "<stdin>:1:4: missing ;\n");
 }
 
 TEST_F(RunCommandTest, OutputOptionWritesTheFileInsteadEvenAfterAFailedRun) {
@@ -208,8 +206,7 @@ TEST_F(RunCommandTest, UsageErrorsAndUnreadableOrUnwritableFilesExitWithTwo) {
 }
 
 TEST_F(RunCommandTest, CommandsOtherThanRun) {
-  EXPECT_TRUE(
-      std::regex_match(run({"--version"}).out, std::regex("orvanel [0-9]+\\.[0-9]+\\.[0-9]+\n")));
+  EXPECT_EQ(run({"--version"}).out, std::string("orvanel ") + ORVANEL_VERSION + "\n");
   ChildResult r = run({"sheet.ov"});
   EXPECT_EQ(r.exitStatus, 2);
   EXPECT_NE(r.err.find("desktop application is not part of this build"), std::string::npos);

@@ -1,14 +1,20 @@
 // read(): data files in six formats become arrays. Each read node reads its
 // file once per run; later evaluations use the values kept in the run's
 // data-file table, or (for "DBL8") the stored array the node has become.
+#include <algorithm>
+#include <bit>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <vector>
 
+#include "data/file_meta.h"
 #include "data/files.h"
 #include "data/textread.h"
-#include "data/file_meta.h"
 #include "lang/engine.h"
 
 namespace orv {
@@ -81,68 +87,109 @@ bool Engine::intvlerr(int64_t interval) {
   return true;
 }
 
-// Reads a binary format from [start]: [size]-byte values at every
-// [interval]th position, converted by [convert]. -1 when the run stops.
-template <typename Convert>
-static bool readBinary(Engine& e, const std::string& bytes, std::size_t start, int size,
-                       int64_t length, int64_t interval, Convert convert, std::vector<float>* out) {
-  const std::size_t available = start < bytes.size() ? (bytes.size() - start) / size : 0;
-  int64_t n = static_cast<int64_t>(available);
-  const int64_t k = interval > 0 ? interval : 1;
-  if (interval > 0) n /= interval;
-  if (length >= 1 && length < n) n = length;
-  out->resize(static_cast<std::size_t>(n));
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + start;
-  const std::size_t stride = static_cast<std::size_t>(k) * size;
-  for (int64_t i = 0; i < n; ++i) {
-    (*out)[static_cast<std::size_t>(i)] = convert(p + static_cast<std::size_t>(i) * stride);
-    if ((i & 0x3FFF) == 0x3FFF) {
-      e.SpinWatch();
-      if (e.Stopped()) return false;
-    }
-  }
-  e.SpinWatch();
-  return !e.Stopped();
+namespace {
+
+// Bytes of a binary file read per piece.
+constexpr std::size_t kPiece = std::size_t(64) << 10;
+
+void readError(Engine& e) {
+  char text[40];
+  std::snprintf(text, sizeof text, "read err=%ld", static_cast<long>(errno));
+  e.errmsg(text);
 }
 
+// Converts [m] values [stride] bytes apart from [in] to [out].
+template <int kSize, typename Convert>
+void convertValues(const unsigned char* in, std::size_t stride, std::size_t m, float* out,
+                   Convert convert) {
+  if (stride == kSize) {
+    for (std::size_t j = 0; j < m; ++j) out[j] = convert(in + j * kSize);
+  } else {
+    for (std::size_t j = 0; j < m; ++j) out[j] = convert(in + j * stride);
+  }
+}
+
+// Reads a binary format from [start]: [kSize]-byte values at every
+// [interval]th position, converted by [convert]. The file is read in pieces
+// of whole steps; a step longer than a piece reads its one value alone.
+// False when the run stops or the file can't be read.
+template <int kSize, typename Convert>
+bool readBinary(Engine& e, const InputFile& file, std::size_t start, int64_t length,
+                int64_t interval, Convert convert, std::vector<float>* out) {
+  const std::size_t size = file.size();
+  std::size_t n = start < size ? (size - start) / kSize : 0;
+  const std::size_t k = interval > 0 ? static_cast<std::size_t>(interval) : 1;
+  n /= k;
+  if (length >= 1 && static_cast<uint64_t>(length) < n) n = static_cast<std::size_t>(length);
+  out->clear();
+  if (n == 0) return true;
+  const std::size_t stride = k * kSize;  // no more than the file's size, as n > 0
+  const std::size_t perPiece = stride <= kPiece ? kPiece / stride : 1;
+  std::unique_ptr<unsigned char[]> piece(new unsigned char[kPiece]);
+  reserveLarge(out, n);
+  out->resize(n);
+  std::size_t i = 0;
+  while (i < n) {
+    const std::size_t m = std::min(perPiece, n - i);
+    const std::size_t want = (m - 1) * stride + kSize;
+    ssize_t got = file.read(start + i * stride, piece.get(), want);
+    if (got < 0) {
+      readError(e);
+      return false;
+    }
+    // A file that shrank while read ends early.
+    const std::size_t whole = static_cast<std::size_t>(got) < kSize
+                                  ? 0
+                                  : (static_cast<std::size_t>(got) - kSize) / stride + 1;
+    convertValues<kSize>(piece.get(), stride, std::min(m, whole), out->data() + i, convert);
+    i += std::min(m, whole);
+    e.SpinWatch();
+    if (e.Stopped()) return false;
+    if (whole < m) break;
+  }
+  out->resize(i);
+  return true;
+}
+
+}  // namespace
+
 // Reads the file's values into a new table entry; its number, or -1.
-int Engine::GetData(const std::string& bytes, std::size_t start, uint32_t type, int64_t length,
+int Engine::GetData(const InputFile& file, std::size_t start, uint32_t type, int64_t length,
                     int64_t interval) {
   DataFile f;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const bool own = isOrvl != 0;
   bool ok;
   if (type == kByt1) {
-    ok = readBinary(*this, bytes, start, 1, length, interval,
-                    [](const unsigned char* p) { return float(p[0]); }, &f.values);
+    ok = readBinary<1>(
+        *this, file, start, length, interval, [](const unsigned char* p) { return float(p[0]); },
+        &f.values);
   } else if (type == kFlt4) {
     if (intvlerr(interval)) return -1;
-    ok = readBinary(*this, bytes, start, 4, length, 0,
-                    [](const unsigned char* p) {
-                      uint32_t bits = be32(p);
-                      float v;
-                      std::memcpy(&v, &bits, sizeof v);
-                      return v;
-                    },
-                    &f.values);
+    ok = readBinary<4>(
+        *this, file, start, length, 0,
+        [](const unsigned char* p) { return std::bit_cast<float>(be32(p)); }, &f.values);
   } else if (type == kInt2) {
-    ok = readBinary(*this, bytes, start, 2, length, interval,
-                    [own, nan](const unsigned char* p) {
-                      int16_t v = static_cast<int16_t>((p[0] << 8) | p[1]);
-                      return own && v == -32768 ? nan : float(v);
-                    },
-                    &f.values);
+    ok = readBinary<2>(
+        *this, file, start, length, interval,
+        [own, nan](const unsigned char* p) {
+          int16_t v = static_cast<int16_t>((p[0] << 8) | p[1]);
+          return own && v == -32768 ? nan : float(v);
+        },
+        &f.values);
   } else if (type == kInt4) {
-    ok = readBinary(*this, bytes, start, 4, length, interval,
-                    [own, nan](const unsigned char* p) {
-                      int32_t v = static_cast<int32_t>(be32(p));
-                      return own && v == std::numeric_limits<int32_t>::min() ? nan : float(v);
-                    },
-                    &f.values);
+    ok = readBinary<4>(
+        *this, file, start, length, interval,
+        [own, nan](const unsigned char* p) {
+          int32_t v = static_cast<int32_t>(be32(p));
+          return own && v == std::numeric_limits<int32_t>::min() ? nan : float(v);
+        },
+        &f.values);
   } else if (type == kText) {
     if (intvlerr(interval)) return -1;
-    std::size_t from = std::min(start, bytes.size());
-    TextValues t = readTextValues(bytes.data() + from, bytes.data() + bytes.size(), length);
+    std::vector<char> text;
+    if (!readText(file, start, file.size(), &text)) return -1;
+    TextValues t = readTextValues(text.data(), text.data() + text.size(), length);
     f.values = std::move(t.values);
     f.cols = t.cols;
     SpinWatch();
@@ -158,22 +205,50 @@ int Engine::GetData(const std::string& bytes, std::size_t start, uint32_t type, 
   return static_cast<int>(dfs_.size()) - 1;
 }
 
+// The bytes of [file] from [start] to its end, or [most] of them.
+bool Engine::readText(const InputFile& file, std::size_t start, std::size_t most,
+                      std::vector<char>* text) {
+  const std::size_t n = std::min(start < file.size() ? file.size() - start : 0, most);
+  reserveLarge(text, n);
+  text->resize(n);
+  ssize_t got = n ? file.read(start, text->data(), n) : 0;
+  if (got < 0) {
+    char message[40];
+    std::snprintf(message, sizeof message, " data file err=%ld", static_cast<long>(errno));
+    errmsg(message);
+    return false;
+  }
+  text->resize(static_cast<std::size_t>(got));
+  return true;
+}
+
 // "DBL8" data becomes part of the tree: the read node turns into a stored
 // array of doubles, folded into rows when the file has columns.
-bool Engine::readdbl8(ExprNode* n, const std::string& bytes, std::size_t start, int64_t length,
+bool Engine::readdbl8(ExprNode* n, const InputFile& file, std::size_t start, int64_t length,
                       int64_t cols) {
-  int64_t count = start < bytes.size() ? static_cast<int64_t>((bytes.size() - start) / 8) : 0;
+  const std::size_t size = file.size();
+  int64_t count = start < size ? static_cast<int64_t>((size - start) / 8) : 0;
   if (length >= 1 && length < count) count = length;
   if (count > kMaxArrayElements) {
     errmsg(" array is too large");
     return false;
   }
-  auto* block = static_cast<double*>(std::malloc(static_cast<std::size_t>(count > 0 ? count : 1) * sizeof(double)));
+  const std::size_t bytes = static_cast<std::size_t>(count > 0 ? count : 1) * sizeof(double);
+  auto* block = static_cast<double*>(std::malloc(bytes));
   if (!block) {
     errmsg(" read() malloc error");
     return false;
   }
-  if (count > 0) std::memcpy(block, bytes.data() + start, static_cast<std::size_t>(count) * 8);
+  adviseLargePages(block, bytes);
+  if (count > 0) {
+    ssize_t got = file.read(start, block, static_cast<std::size_t>(count) * 8);
+    if (got < 0) {
+      std::free(block);
+      readError(*this);
+      return false;
+    }
+    count = got / 8;  // a file that shrank while read ends early
+  }
   if (count == 0) errmsg(" ?read() no values in file");
   freexpr(n->left);
   freexpr(n->right);
@@ -259,30 +334,39 @@ bool Engine::evalread(ExprNode* n, double* result) {
     errmsg(" read( file name? )");
     return false;
   }
-  std::string path, bytes;
+  std::string path;
+  InputFile file;
   int64_t type = OpenDataFile(name, format, &path);
-  if (type < 0 || !readFileBytes(path, &bytes)) {
+  if (type < 0 || !file.open(path)) {
     stop = 1;
     errmsg2(" read(%s) can't open", name.c_str());
     return false;
   }
   std::size_t start = 0;
-  if (skip > 0)
+  if (skip > 0) {
     start = static_cast<std::size_t>(skip);
-  else if (skip < 0)
-    start = skipTextLines(bytes.data(), bytes.size(), 0, -skip);
+  } else if (skip < 0) {
+    // A line takes at most 301 bytes (300 and the LF of a CR LF), and one
+    // byte follows the last.
+    const uint64_t lines = static_cast<uint64_t>(-skip);
+    std::size_t need = file.size();
+    if (lines < need / 301) need = static_cast<std::size_t>(lines * 301 + 1);
+    std::vector<char> head;
+    if (!readText(file, 0, need, &head)) return false;
+    start = skipTextLines(head.data(), head.size(), 0, -skip);
+  }
   const uint32_t code = static_cast<uint32_t>(type);
   if (code == kDbl8) {
     if (intvlerr(interval)) return false;
     if (!colsGiven) cols = getcols(path);
-    if (!readdbl8(n, bytes, start, length, cols)) return false;
+    if (!readdbl8(n, file, start, length, cols)) return false;
     return EvalExpr(n, result);
   }
   if (dfs_.size() >= kMaxDataFiles) {
     errmsg(" Too many data files.");
     return false;
   }
-  int entry = GetData(bytes, start, code, length, interval);
+  int entry = GetData(file, start, code, length, interval);
   if (entry < 0) return false;
   DataFile& f = dfs_[static_cast<std::size_t>(entry)];
   if (code != kText) f.cols = getcols(path);

@@ -1,13 +1,14 @@
 // write(): an array to a data file in one of the six formats. The file is
 // written beside its target and moved into place when complete; its type and
 // creator codes, and the column count of a matrix, go to its metadata.
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
-#include "data/files.h"
 #include "data/file_meta.h"
+#include "data/files.h"
 #include "lang/engine.h"
 
 namespace orv {
@@ -66,9 +67,12 @@ void textValue(DataWriter& out, double d) {
     out.write("\t?", 2);
     return;
   }
+  // The text of "\t%0.7g", which to_chars gives exactly, and faster.
   char text[40];
-  int n = std::snprintf(text, sizeof text, "\t%0.7g", d);
-  out.write(text, static_cast<std::size_t>(n));
+  text[0] = '\t';
+  std::to_chars_result r =
+      std::to_chars(text + 1, text + sizeof text, d, std::chars_format::general, 7);
+  out.write(text, static_cast<std::size_t>(r.ptr - text));
 }
 
 }  // namespace

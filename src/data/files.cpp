@@ -3,6 +3,7 @@
 #include "data/files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,31 +16,69 @@
 
 namespace orv {
 
-bool readFileBytes(const std::string& path, std::string* bytes) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+InputFile::~InputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool InputFile::open(const std::string& path) {
+  // Only regular files: a device or a pipe may never end (and opening a
+  // pipe would wait for a writer).
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    if (S_ISDIR(st.st_mode)) errno = EISDIR;
+  int error = 0;
+  if (fstat(fd, &st) != 0)
+    error = errno;
+  else if (S_ISDIR(st.st_mode))
+    error = EISDIR;
+  else if (!S_ISREG(st.st_mode))
+    error = EINVAL;
+  if (error) {
     ::close(fd);
+    errno = error;
     return false;
   }
-  bytes->clear();
-  bytes->resize(static_cast<std::size_t>(st.st_size));
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+  size_ = static_cast<std::size_t>(st.st_size);
+  return true;
+}
+
+ssize_t InputFile::read(std::size_t offset, void* out, std::size_t n) const {
+  std::size_t got = 0;
+  while (got < n) {
+    ssize_t k =
+        ::pread(fd_, static_cast<char*>(out) + got, n - got, static_cast<off_t>(offset + got));
+    if (k < 0 && errno == EINTR) continue;
+    if (k < 0) return -1;
+    if (k == 0) break;
+    got += static_cast<std::size_t>(k);
+  }
+  return static_cast<ssize_t>(got);
+}
+
+void adviseLargePages(void* p, std::size_t bytes) {
+  constexpr uintptr_t kLarge = uintptr_t(2) << 20;
+  if (bytes < 2 * kLarge) return;
+  uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kLarge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+bool readFileBytes(const std::string& path, std::string* bytes) {
+  InputFile file;
+  if (!file.open(path)) return false;
+  // The size known, and one more byte to notice a file that grew.
+  bytes->resize(file.size() + 1);
   std::size_t got = 0;
   for (;;) {
-    if (got == bytes->size()) bytes->resize(got + 65536 + got / 2);
-    ssize_t n = ::read(fd, bytes->data() + got, bytes->size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return false;
-    }
-    if (n == 0) break;
+    ssize_t n = file.read(got, bytes->data() + got, bytes->size() - got);
+    if (n < 0) return false;
     got += static_cast<std::size_t>(n);
+    if (got < bytes->size()) break;
+    bytes->resize(bytes->size() + bytes->size() / 2 + 65536);
   }
   bytes->resize(got);
-  ::close(fd);
   return true;
 }
 
@@ -66,19 +105,37 @@ bool DataWriter::open(const std::string& target) {
   return fd_ >= 0;
 }
 
+namespace {
+constexpr std::size_t kWriteBuffer = std::size_t(1) << 16;
+}  // namespace
+
+// Small pieces gather in the buffer; a large one goes to the file directly.
 void DataWriter::write(const void* data, std::size_t n) {
+  if (buffer_.size() + n > kWriteBuffer) {
+    flush();
+    if (n >= kWriteBuffer) {
+      writeOut(data, n);
+      return;
+    }
+  }
+  if (buffer_.capacity() < kWriteBuffer) buffer_.reserve(kWriteBuffer);
   buffer_.append(static_cast<const char*>(data), n);
-  if (buffer_.size() >= (std::size_t(1) << 16)) flush();
+}
+
+void DataWriter::writeOut(const void* data, std::size_t n) {
+  std::size_t done = 0;
+  while (done < n && !failed_) {
+    ssize_t k = ::write(fd_, static_cast<const char*>(data) + done, n - done);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0)
+      failed_ = true;
+    else
+      done += static_cast<std::size_t>(k);
+  }
 }
 
 void DataWriter::flush() {
-  std::size_t done = 0;
-  while (done < buffer_.size() && !failed_) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) failed_ = true;
-    else done += static_cast<std::size_t>(n);
-  }
+  writeOut(buffer_.data(), buffer_.size());
   buffer_.clear();
 }
 
@@ -131,7 +188,8 @@ std::optional<std::string> Engine::macPath(const std::string& name) const {
 
 // The type code of a data file (or of [format] when one is given), -1 when
 // the file can't be found. Sets isOrvl from the file's creator code.
-int64_t Engine::OpenDataFile(const std::string& name, const std::string& format, std::string* path) {
+int64_t Engine::OpenDataFile(const std::string& name, const std::string& format,
+                             std::string* path) {
   std::optional<std::string> p = macPath(name);
   if (!p || !fileExists(*p)) return -1;
   DataFileInfo info = readDataFileInfo(*p);

@@ -2,13 +2,51 @@
 // files.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orv {
 
 // Reads the file at [path] into [bytes]; false with errno set on failure.
+// Only regular files are read.
 bool readFileBytes(const std::string& path, std::string* bytes);
+
+// An open regular file read at given positions: data files are read in
+// pieces straight into the values they become.
+class InputFile {
+ public:
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+  // False with errno set when [path] is no regular file that can be read.
+  bool open(const std::string& path);
+  std::size_t size() const { return size_; }
+  // Reads up to [n] bytes at [offset] into [out]: fewer only at the end of
+  // the file; -1 with errno set on an error.
+  ssize_t read(std::size_t offset, void* out, std::size_t n) const;
+
+ private:
+  int fd_ = -1;
+  std::size_t size_ = 0;
+};
+
+// Asks the system to back the whole pages of [p, p + bytes) with large
+// pages. Memory fresh from the system costs a fault per page at its first
+// touch, which for 4 KiB pages costs far more than filling them does.
+void adviseLargePages(void* p, std::size_t bytes);
+
+// Room for [n] elements in [v], in large pages when it is large.
+template <typename T>
+void reserveLarge(std::vector<T>* v, std::size_t n) {
+  if (n <= v->capacity()) return;
+  v->reserve(n);
+  adviseLargePages(v->data(), v->capacity() * sizeof(T));
+}
 
 bool fileExists(const std::string& path);
 
@@ -34,6 +72,7 @@ class DataWriter {
 
  private:
   void flush();
+  void writeOut(const void* data, std::size_t n);
   std::string target_, temp_;
   int fd_ = -1;
   std::string buffer_;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "data/files.h"
 #include "doc/document.h"
@@ -75,6 +76,9 @@ void Engine::ParseIncludeDoc(const char* name) {
   std::string savedStatus = statusText;
   int savedHavemsg = havemsg;
   int savedNest = nest_;
+  // Names in the included worksheet's own include statements are relative
+  // to its folder.
+  std::string savedDocument = std::exchange(documentPath_, *path);
 
   MemoryText included(text);
   std::string bytes = included.bytes();
@@ -100,6 +104,7 @@ void Engine::ParseIncludeDoc(const char* name) {
   statusText = savedStatus;
   havemsg = savedHavemsg;
   nest_ = savedNest;
+  documentPath_ = std::move(savedDocument);
   stop = 0;
 
   if (fault >= 0 || includedAborted) {
@@ -110,7 +115,8 @@ void Engine::ParseIncludeDoc(const char* name) {
     if (!fromDeeper)
       host_.includeFailed(*path, included.text(), fault >= 0 ? static_cast<std::size_t>(fault) : 0,
                           includedMessage);
-    errmsg(includedMessage == " include nesting too deep" ? includedMessage : " error in include file");
+    errmsg(includedMessage == " include nesting too deep" ? includedMessage
+                                                          : " error in include file");
   }
 }
 

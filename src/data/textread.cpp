@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "data/files.h"
+
 namespace orv {
 
 namespace {
@@ -63,6 +65,11 @@ const char* readnum(const char* p, const char* end, float* value) {
 
 TextValues readTextValues(const char* text, const char* end, int64_t limit) {
   TextValues out;
+  // Room for a number in every three bytes, as most files need far less;
+  // denser files grow the block.
+  std::size_t room = static_cast<std::size_t>(end - text) / 3 + 400;
+  if (limit > 0 && static_cast<uint64_t>(limit) < room) room = static_cast<std::size_t>(limit);
+  reserveLarge(&out.values, room);
   int64_t firstLineEnd = 0;  // values up to the first that ends a line
   const char* p = text;
   const float nan = std::numeric_limits<float>::quiet_NaN();

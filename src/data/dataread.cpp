@@ -115,7 +115,7 @@ void convertValues(const unsigned char* in, std::size_t stride, std::size_t m, f
 // False when the run stops or the file can't be read.
 template <int kSize, typename Convert>
 bool readBinary(Engine& e, const InputFile& file, std::size_t start, int64_t length,
-                int64_t interval, Convert convert, std::vector<float>* out) {
+                int64_t interval, Convert convert, FloatBlock* out) {
   const std::size_t size = file.size();
   std::size_t n = start < size ? (size - start) / kSize : 0;
   const std::size_t k = interval > 0 ? static_cast<std::size_t>(interval) : 1;
@@ -126,7 +126,6 @@ bool readBinary(Engine& e, const InputFile& file, std::size_t start, int64_t len
   const std::size_t stride = k * kSize;  // no more than the file's size, as n > 0
   const std::size_t perPiece = stride <= kPiece ? kPiece / stride : 1;
   std::unique_ptr<unsigned char[]> piece(new unsigned char[kPiece]);
-  reserveLarge(out, n);
   out->resize(n);
   std::size_t i = 0;
   while (i < n) {
@@ -187,7 +186,7 @@ int Engine::GetData(const InputFile& file, std::size_t start, uint32_t type, int
         &f.values);
   } else if (type == kText) {
     if (intvlerr(interval)) return -1;
-    std::vector<char> text;
+    ByteBlock text;
     if (!readText(file, start, file.size(), &text)) return -1;
     TextValues t = readTextValues(text.data(), text.data() + text.size(), length);
     f.values = std::move(t.values);
@@ -206,10 +205,8 @@ int Engine::GetData(const InputFile& file, std::size_t start, uint32_t type, int
 }
 
 // The bytes of [file] from [start] to its end, or [most] of them.
-bool Engine::readText(const InputFile& file, std::size_t start, std::size_t most,
-                      std::vector<char>* text) {
+bool Engine::readText(const InputFile& file, std::size_t start, std::size_t most, ByteBlock* text) {
   const std::size_t n = std::min(start < file.size() ? file.size() - start : 0, most);
-  reserveLarge(text, n);
   text->resize(n);
   ssize_t got = n ? file.read(start, text->data(), n) : 0;
   if (got < 0) {
@@ -234,12 +231,11 @@ bool Engine::readdbl8(ExprNode* n, const InputFile& file, std::size_t start, int
     return false;
   }
   const std::size_t bytes = static_cast<std::size_t>(count > 0 ? count : 1) * sizeof(double);
-  auto* block = static_cast<double*>(std::malloc(bytes));
+  auto* block = static_cast<double*>(allocateLarge(bytes));
   if (!block) {
     errmsg(" read() malloc error");
     return false;
   }
-  adviseLargePages(block, bytes);
   if (count > 0) {
     ssize_t got = file.read(start, block, static_cast<std::size_t>(count) * 8);
     if (got < 0) {
@@ -351,7 +347,7 @@ bool Engine::evalread(ExprNode* n, double* result) {
     const uint64_t lines = static_cast<uint64_t>(-skip);
     std::size_t need = file.size();
     if (lines < need / 301) need = static_cast<std::size_t>(lines * 301 + 1);
-    std::vector<char> head;
+    ByteBlock head;
     if (!readText(file, 0, need, &head)) return false;
     start = skipTextLines(head.data(), head.size(), 0, -skip);
   }

@@ -3,7 +3,6 @@
 #include "data/files.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,14 +54,6 @@ ssize_t InputFile::read(std::size_t offset, void* out, std::size_t n) const {
     got += static_cast<std::size_t>(k);
   }
   return static_cast<ssize_t>(got);
-}
-
-void adviseLargePages(void* p, std::size_t bytes) {
-  constexpr uintptr_t kLarge = uintptr_t(2) << 20;
-  if (bytes < 2 * kLarge) return;
-  uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kLarge - 1) & ~(kLarge - 1);
-  uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kLarge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 bool readFileBytes(const std::string& path, std::string* bytes) {

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace orv {
 
@@ -34,19 +33,6 @@ class InputFile {
   int fd_ = -1;
   std::size_t size_ = 0;
 };
-
-// Asks the system to back the whole pages of [p, p + bytes) with large
-// pages. Memory fresh from the system costs a fault per page at its first
-// touch, which for 4 KiB pages costs far more than filling them does.
-void adviseLargePages(void* p, std::size_t bytes);
-
-// Room for [n] elements in [v], in large pages when it is large.
-template <typename T>
-void reserveLarge(std::vector<T>* v, std::size_t n) {
-  if (n <= v->capacity()) return;
-  v->reserve(n);
-  adviseLargePages(v->data(), v->capacity() * sizeof(T));
-}
 
 bool fileExists(const std::string& path);
 

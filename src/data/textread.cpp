@@ -3,8 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "data/files.h"
-
 namespace orv {
 
 namespace {
@@ -69,7 +67,7 @@ TextValues readTextValues(const char* text, const char* end, int64_t limit) {
   // denser files grow the block.
   std::size_t room = static_cast<std::size_t>(end - text) / 3 + 400;
   if (limit > 0 && static_cast<uint64_t>(limit) < room) room = static_cast<std::size_t>(limit);
-  reserveLarge(&out.values, room);
+  out.values.reserve(room);
   int64_t firstLineEnd = 0;  // values up to the first that ends a line
   const char* p = text;
   const float nan = std::numeric_limits<float>::quiet_NaN();

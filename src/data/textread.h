@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/large_block.h"
+
 namespace orv {
 
 struct TextValues {
-  std::vector<float> values;
+  FloatBlock values;
   int64_t cols = 0;  // 0: one-dimensional
 };
 

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/large_block.h"
 #include "lang/exprs.h"
 #include "lang/symtab.h"
 #include "lang/text_storage.h"
@@ -93,7 +94,7 @@ struct PlotState;
 
 // One data file read in this run: single-precision values, row by row.
 struct DataFile {
-  std::vector<float> values;
+  FloatBlock values;
   int64_t cols = 0;  // 0 or less: one-dimensional
 };
 
@@ -302,8 +303,7 @@ class Engine {
   bool intvlerr(int64_t interval);
   int GetData(const InputFile& file, std::size_t start, uint32_t type, int64_t length,
               int64_t interval);
-  bool readText(const InputFile& file, std::size_t start, std::size_t most,
-                std::vector<char>* text);
+  bool readText(const InputFile& file, std::size_t start, std::size_t most, ByteBlock* text);
   bool readdbl8(ExprNode* n, const InputFile& file, std::size_t start, int64_t length,
                 int64_t cols);
   bool dataelement(const DataFile& f, double* result);

@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -39,10 +41,15 @@ class OverwritingHost : public orv::Host {
   bool confirmOverwrite(const std::string&) override { return true; }
 };
 
+// The folder of the data files, made once and removed at exit.
 const std::string& folder() {
+  static char pattern[] = "/tmp/orvanel-data-fuzz-XXXXXX";
   static const std::string path = [] {
-    char pattern[] = "/tmp/orvanel-data-fuzz-XXXXXX";
     if (!mkdtemp(pattern)) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(pattern, ec);
+    });
     return std::string(pattern);
   }();
   return path;

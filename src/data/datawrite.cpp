@@ -125,12 +125,13 @@ bool Engine::quickwrite(DataWriter& out, ExprNode* e, int64_t* cols, int format)
     if (format == kText) {
       textValue(out, block[i]);
       if (*cols > 0 && (i + 1) % *cols == 0) out.write("\n", 1);
+      if ((i & 0xFFF) == 0xFFF) SpinWatch();
     } else {
       used += static_cast<std::size_t>(encodeValue(format, block[i], chunk + used));
       if (used > sizeof chunk - 8) {
         out.write(chunk, used);
         used = 0;
-        cmdper();
+        SpinWatch();
       }
     }
   }
@@ -154,7 +155,9 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
   }
   int format = settings_.writeFormat >= 0 && settings_.writeFormat <= 5 ? settings_.writeFormat : 0;
   std::string variable = GetVarStr("Writeformat");
-  if (!variable.empty()) format = fmtindex(variable);
+  // An unknown name in Writeformat is reported, and the file is still made
+  // (empty, as "TEXT").
+  const bool unknownVariableFormat = !variable.empty() && (format = fmtindex(variable)) < 0;
   std::string formatName;
   if (formatExpr) {
     getname(formatExpr, &formatName);
@@ -166,7 +169,7 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
   }
   if (format < 0) format = kText;
   if (formatName.empty()) formatName = fmtname(format);
-  if (tokn == ABORT) return false;
+  if (tokn == ABORT && !unknownVariableFormat) return false;
 
   // Create the file.
   if (documentPath_.empty()) {

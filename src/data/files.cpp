@@ -93,6 +93,10 @@ bool DataWriter::open(const std::string& target) {
   target_ = target;
   temp_ = target + ".orvanel-" + std::to_string(getpid()) + ".tmp";
   fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A replaced file keeps its permissions.
+  struct stat st;
+  if (fd_ >= 0 && ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    ::fchmod(fd_, st.st_mode & 07777);
   return fd_ >= 0;
 }
 

@@ -25,6 +25,7 @@ const char* readnum(const char* p, const char* end, float* value) {
     negative = true;
     ++p;
   }
+  const char* digitsFrom = p;
   double ipart = 0;
   while (p < end && isDigit(*p)) ipart = ipart * 10 + (*p++ - '0');
   double fpart = 0;
@@ -40,7 +41,9 @@ const char* readnum(const char* p, const char* end, float* value) {
     }
   }
   double mantissa = ipart + (k ? fpart / kPow10[k] : 0.0);
-  float v = static_cast<float>(negative ? -mantissa : mantissa);
+  // A lone '-' or '.' is plain zero, not a negative zero.
+  const bool digits = p - digitsFrom > (*digitsFrom == '.' ? 1 : 0);
+  float v = static_cast<float>(negative && digits ? -mantissa : mantissa);
   if (p < end && (*p == 'e' || *p == 'E')) {
     const char* q = p + 1;
     bool eneg = false;

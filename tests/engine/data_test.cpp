@@ -223,7 +223,7 @@ TEST(TextFormat, NumbersAmongOtherCharacters) {
   // of '?' is one missing value; the character that ends a number is passed
   // over, so 1.2.3 is 1.2 and 3.
   EXPECT_EQ(show(parse("3.5e 3.5e+ 2e3 -1.5E-1 1e-3")), "cols 0: 3.5 3.5 2000 -0.15 0.001");
-  EXPECT_EQ(show(parse("- . -. 7")), "cols 0: -0 0 -0 7");
+  EXPECT_EQ(show(parse("- . -. 7")), "cols 0: 0 0 0 7");
   EXPECT_EQ(show(parse("?? ? 1 ???x?")), "cols 0: ? ? 1 ? ?");
   EXPECT_EQ(show(parse("1.2.3")), "cols 0: 1.2 3");
   EXPECT_EQ(show(parse("1--2")), "cols 0: 1 -2") << "the '-' ending 1 is passed over";
@@ -266,7 +266,7 @@ TEST(TextFormat, ColumnsFromTheFirstLineEndInEveryLineEndConvention) {
   // No line end at all.
   EXPECT_EQ(show(parse("1 2 3 4")), "cols 0: 1 2 3 4");
   // A header with a '-' gives values of its own, and the line ends there.
-  EXPECT_EQ(show(parse("ch-A ch-B\n1 2\n")), "cols 2: -0 -0 1 2");
+  EXPECT_EQ(show(parse("ch-A ch-B\n1 2\n")), "cols 2: 0 0 1 2");
   // A blank and then a comma before the line end: that line does not end
   // at a value, the next one does.
   EXPECT_EQ(show(parse("1 2 ,\n3 4\n5 6\n")), "cols 4: 1 2 3 4 5 6");
@@ -361,7 +361,7 @@ TEST(ReadText, ShapeAndElementsThroughTheWorksheet) {
   EXPECT_EQ(r["read(\"m.txt\")"], "{{1.00,2.00,3.00},{4.00,5.00,6.00}}");
   EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")"], "{1.00,2.00,3.00,4.00}");
   EXPECT_EQ(r["read(\"lines.txt\", \"TEXT\")"], "{1.00,2.00,3.00}");
-  EXPECT_EQ(r["read(\"quirks.txt\", \"TEXT\")"], "{3.50,-0.00,NAN04,1.20,3.00}");
+  EXPECT_EQ(r["read(\"quirks.txt\", \"TEXT\")"], "{3.50,0.00,NAN04,1.20,3.00}");
   EXPECT_EQ(r["read(\"m.txt\")[2]"], "{4.00,5.00,6.00}");
   EXPECT_EQ(r["read(\"m.txt\")[2, 3]"], "6.00");
   // A column beyond the last runs into the next row, within the values.

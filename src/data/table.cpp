@@ -57,8 +57,11 @@ inline const char* skipblanks(const char* p) {
 }
 
 // The end of the table line at [p] including its line end, or null when the
-// line is not a table line: items only, or blanks only.
+// line is not a table line: items only, or one or more blanks only.
 const char* skipline(const char* p) {
+  // An empty line separates the table from what follows; a line of blanks
+  // is taken for an empty row.
+  if (*p == '\n' || *p == '\r') return nullptr;
   p = skipblanks(p);
   while (!isLineEnd(*p)) {
     const char* q = skipnum(p);

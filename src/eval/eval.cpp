@@ -89,11 +89,19 @@ bool Engine::EvalExpr(ExprNode* n, double* result) {
 // unknown one ends the evaluation before the right is looked at.
 bool Engine::evalbinary(ExprNode* n, double* result) {
   double a;
-  if (!EvalExpr(n->left, &a)) return false;
+  ExprNode* l = n->left;
+  if (l && l->op == CON)
+    a = l->value;  // constants need no dispatch
+  else if (!EvalExpr(l, &a))
+    return false;
   bool known;
-  if (builtin1(n->op, result, &known, a)) return known;
+  if (isinfun(n->op) && builtin1(n->op, result, &known, a)) return known;
   double b;
-  if (!EvalExpr(n->right, &b)) return false;
+  ExprNode* r = n->right;
+  if (r && r->op == CON)
+    b = r->value;
+  else if (!EvalExpr(r, &b))
+    return false;
   switch (n->op) {
     case '+': *result = a + b; return true;
     case '-': *result = a - b; return true;

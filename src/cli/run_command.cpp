@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <atomic>
+#include <clocale>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -149,7 +150,11 @@ std::unique_ptr<QGuiApplication> makeGuiApplication() {
   static int argc = 1;
   static char name[] = "orvanel";
   static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
+  auto app = std::make_unique<QGuiApplication>(argc, argv);
+  // Qt adopts the user's locale; numbers in worksheets and data files are
+  // always written and read with a decimal point.
+  std::setlocale(LC_NUMERIC, "C");
+  return app;
 }
 
 // Writes the plot page after the run, or says why there is none. False when

@@ -2,6 +2,7 @@
 # Runs the evaluation benchmarks and, in the same run, the same loops in Lua
 # 5.4 and CPython, so the figures can be compared on this machine.
 #   bench/compare.sh [BUILD_DIR]        (default build/, a Release build)
+# Needs lua5.4 and bc (apt-get install lua5.4 bc), which the build does not.
 set -euo pipefail
 build=${1:-build}
 cd "$(dirname "$0")/.."

@@ -26,6 +26,23 @@ inline uint8_t level(double v, double zmin, double scale) {
   return static_cast<uint8_t>(l);
 }
 
+// The cells along the next dimension of [tree]: the size of the dimension
+// its evaluation finds missing (0 when none), at most kMaxCells; [step]
+// becomes the array elements per cell.
+int64_t cellsAlong(Engine& e, ExprNode* tree, double* step) {
+  double v;
+  bool isarray;
+  int64_t n;
+  e.ProbeExpr(tree, &v, &isarray, &n);
+  *step = 1;
+  if (!isarray || n <= 0) return 0;
+  if (n > kMaxCells) {
+    *step = static_cast<double>(n) / kMaxCells;
+    n = kMaxCells;
+  }
+  return n;
+}
+
 }  // namespace
 
 void imgplot(Engine& e, ExprNode* tree) {
@@ -33,38 +50,20 @@ void imgplot(Engine& e, ExprNode* tree) {
   PlotState& ps = e.plot();
   StripAxes& a = ps.work;
   StripImage& img = ps.current().image;
-  e.gmissidx = 0;
-  e.gdim = 0;
-  double v;
-  bool known = e.EvalExpr(tree, &v);
-  int64_t nx = !known && e.gmissidx ? e.gdim : 0;
-  e.gmissidx = 0;
+  double sx, sy;
+  const int64_t nx = cellsAlong(e, tree, &sx);
   if (nx <= 0) {
     img = StripImage();
     notImage(e);
     return;
   }
-  double sx = 1;
-  if (nx > kMaxCells) {
-    sx = static_cast<double>(nx) / kMaxCells;
-    nx = kMaxCells;
-  }
   double* second = e.AddLoopIndex();
-  e.gmissidx = 0;
-  e.gdim = 0;
-  known = e.EvalExpr(tree, &v);
-  int64_t ny = !known && e.gmissidx ? e.gdim : 0;
-  e.gmissidx = 0;
+  const int64_t ny = cellsAlong(e, tree, &sy);
   if (ny <= 0) {
     e.RemoveLoopIndex();
     img = StripImage();
     notImage(e);
     return;
-  }
-  double sy = 1;
-  if (ny > kMaxCells) {
-    sy = static_cast<double>(ny) / kMaxCells;
-    ny = kMaxCells;
   }
   double* first = e.AddLoopIndex();
 
@@ -90,6 +89,7 @@ void imgplot(Engine& e, ExprNode* tree) {
       *second = 1 + j * sy;
       e.gmissidx = 0;
       e.getstr = nullptr;
+      double v;
       if (!e.EvalExpr(tree, &v)) continue;
       if (zlog) v = std::log10(v);
       if (std::isnan(v)) continue;

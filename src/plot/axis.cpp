@@ -65,13 +65,18 @@ double spacing(double lo, double hi, double div) {
   return nicediv(hi - lo);
 }
 
+// The first multiple of [d] at or above [lo], give or take a 200th of d.
+double firstTick(double lo, double d) {
+  double t = lo < 0 ? d * std::floor(lo / d) : d * std::ceil(lo / d);
+  return t < lo - d / 200 ? t + d : t;
+}
+
 void linxtics(Surface& s, const AxisFrame& f, bool grid) {
   const StripAxes& a = *f.axes;
   const double d = spacing(a.xmin, a.xmax, a.xdiv);
   const std::string fmt = nicefmt(a.xmin, a.xmax, d);
   const double eps = d / 200;
-  double t = a.xmin < 0 ? d * std::floor(a.xmin / d) : d * std::ceil(a.xmin / d);
-  if (t < a.xmin - eps) t += d;
+  double t = firstTick(a.xmin, d);
   for (int n = 0; t <= a.xmax + eps && n < kMaxTicks; ++n, t += d) {
     if (std::fabs(t) < d * 1e-9) t = 0;  // no "-0.00" from the sums
     int h, v;
@@ -90,8 +95,7 @@ void linytics(Surface& s, const AxisFrame& f, bool grid) {
   const double d = spacing(a.ymin, a.ymax, a.ydiv);
   const std::string fmt = nicefmt(a.ymin, a.ymax, d);
   const double eps = d / 200;
-  double t = a.ymin < 0 ? d * std::floor(a.ymin / d) : d * std::ceil(a.ymin / d);
-  if (t < a.ymin - eps) t += d;
+  double t = firstTick(a.ymin, d);
   for (int n = 0; t <= a.ymax + eps && n < kMaxTicks; ++n, t += d) {
     if (std::fabs(t) < d * 1e-9) t = 0;
     int h, v;

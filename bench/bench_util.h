@@ -6,11 +6,12 @@
 
 #include <string>
 
-#include "doc/macroman.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "lang/engine.h"
-#include "lang/large_stack.h"
 #include "lang/memory_text.h"
 #include "packages/registry.h"
+#include "session/engine_assembly.h"
 
 namespace orv::bench {
 
@@ -31,7 +32,8 @@ inline RunOutcome runText(Engine& engine, const std::u16string& text16) {
 // runs of one document; [enableAll] defines every add-on function.
 inline void runSheet(benchmark::State& state, const std::string& sheet, bool enableAll = false) {
   QuietHost host;
-  Engine engine(host);
+  auto engineOwner = makeEngine(host);
+  Engine& engine = *engineOwner;
   if (enableAll)
     for (std::size_t i = 0; i < engine.registry().functions().size(); ++i)
       engine.setAddOnEnabled(static_cast<int>(i), true);

@@ -21,6 +21,7 @@
 
 #include "bench_util.h"
 #include "data/textread.h"
+#include "session/engine_assembly.h"
 
 namespace orv::bench {
 namespace {
@@ -101,7 +102,8 @@ void coldMemory(benchmark::State& state) {
 // Runs [sheet] once per iteration in a document beside the data files.
 void runInFolder(benchmark::State& state, const std::string& sheet, int64_t items) {
   OverwritingHost host;
-  Engine engine(host);
+  auto engineOwner = makeEngine(host);
+  Engine& engine = *engineOwner;
   engine.setDocumentPath(folder().path("sheet.ov"));
   std::u16string text = utf8ToUtf16(sheet);
   for (auto _ : state) {

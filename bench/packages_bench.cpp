@@ -11,6 +11,7 @@
 #include "bench_util.h"
 #include "packages/fftmain.h"
 #include "packages/svdcmp.h"
+#include "session/engine_assembly.h"
 
 namespace orv::bench {
 namespace {
@@ -101,7 +102,8 @@ std::string num(int64_t v) { return std::to_string(v); }
 void perCall(benchmark::State& state, const std::string& setup, const std::string& call,
              int calls) {
   QuietHost host;
-  Engine engine(host);
+  auto engineOwner = makeEngine(host);
+  Engine& engine = *engineOwner;
   for (std::size_t i = 0; i < engine.registry().functions().size(); ++i)
     engine.setAddOnEnabled(static_cast<int>(i), true);
   std::string withCalls = setup;

@@ -7,6 +7,7 @@
 
 #include "bench_util.h"
 #include "plot/plot_state.h"
+#include "session/engine_assembly.h"
 
 namespace orv::bench {
 
@@ -27,7 +28,7 @@ inline const std::string kImageSheet = "m[i, j] = sin(i/40) * cos(j/60) dim[1000
 
 class PlotPage {
  public:
-  explicit PlotPage(const std::string& sheet) : engine_(std::make_unique<Engine>(host_)) {
+  explicit PlotPage(const std::string& sheet) : engine_(makeEngine(host_)) {
     runText(*engine_, utf8ToUtf16(sheet));
   }
   PlotState& plot() { return engine_->plot(); }

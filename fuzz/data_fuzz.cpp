@@ -24,14 +24,15 @@
 #include <thread>
 #include <vector>
 
+#include "base/apple_double.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
+#include "base/resource_file.h"
 #include "data/file_meta.h"
 #include "data/textread.h"
-#include "doc/apple_double.h"
-#include "doc/macroman.h"
-#include "doc/resource_file.h"
 #include "lang/engine.h"
-#include "lang/large_stack.h"
 #include "lang/memory_text.h"
+#include "session/engine_assembly.h"
 
 namespace {
 
@@ -80,7 +81,8 @@ std::string run(const std::vector<std::string>& sheets) {
   std::string result;
   orv::runOnLargeStack([&] {
     OverwritingHost host;
-    orv::Engine engine(host);
+    auto engineOwner = orv::makeEngine(host);
+    orv::Engine& engine = *engineOwner;
     engine.setDocumentPath(folder() + "/sheet.ov");
     engine.setStopRequest(&stop);
     for (const std::string& sheet : sheets) {

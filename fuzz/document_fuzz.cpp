@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
-#include "doc/apple_double.h"
+#include "base/apple_double.h"
+#include "base/macroman.h"
+#include "base/resource_file.h"
 #include "doc/document.h"
 #include "doc/legacy_prefs.h"
-#include "doc/macroman.h"
 #include "doc/options_line.h"
-#include "doc/resource_file.h"
 #include "doc/rtf_reader.h"
 #include "doc/rtf_writer.h"
 #include "doc/stxcolor.h"

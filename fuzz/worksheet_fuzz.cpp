@@ -9,10 +9,11 @@
 #include <string_view>
 #include <thread>
 
-#include "doc/macroman.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "lang/engine.h"
-#include "lang/large_stack.h"
 #include "lang/memory_text.h"
+#include "session/engine_assembly.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   });
   orv::runOnLargeStack([&] {
     QuietHost host;
-    orv::Engine engine(host);
+    auto engineOwner = orv::makeEngine(host);
+    orv::Engine& engine = *engineOwner;
     engine.setStopRequest(&stop);
     orv::MemoryText text(orv::bytesToUtf16(bytes));
     engine.run(text);

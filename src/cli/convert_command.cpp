@@ -5,8 +5,8 @@
 
 #include "cli/file_io.h"
 #include "cli/run_command.h"
-#include "cli/user_defaults.h"
 #include "cli/worksheet_file.h"
+#include "frontend/user_defaults.h"
 #include "packages/registry.h"
 
 namespace orv::cli {

@@ -82,9 +82,9 @@ class RunParser {
       } else if (arg == "--overwrite") {
         o.overwrite = true;
       } else if (arg == "--degrees") {
-        o.degrees = true;
+        o.settings.degrees = true;
       } else if (arg == "--radians") {
-        o.degrees = false;
+        o.settings.degrees = false;
       } else if (arg.size() > 2 && arg.compare(0, 2, "-o") == 0 && arg[1] != '-') {
         o.output = arg.substr(2);
       } else if (std::string error = valueOption(arg, o); !error.empty()) {
@@ -119,12 +119,12 @@ class RunParser {
     if (name == "--format") {
       int format = 0;
       if (!parseFormat(*value, &format)) return "--format: '" + *value + "' is not fix, sci or eng";
-      o.format = format;
+      o.settings.format = NumberFormat{format};
     } else if (name == "--places") {
       int places = 0;
       if (!parsePlaces(*value, &places))
         return "--places: '" + *value + "' is not a number from 0 to 255";
-      o.places = places;
+      o.settings.places = places;
     } else if (name == "--enable") {
       if (value->empty()) return "--enable: give all, none or function names separated by commas";
       o.enable = *value;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "frontend/user_defaults.h"
+
 namespace orv::cli {
 
 enum class Command {
@@ -28,9 +30,7 @@ struct RunOptions {
   std::optional<std::string> enable;  // --enable: all, none or NAME[,NAME...]
   // Settings given on the command line; unset ones come from the document or
   // the user defaults.
-  std::optional<int> format;  // 0 sci, 1 eng, 2 fix
-  std::optional<int> places;  // 0 to 255
-  std::optional<bool> degrees;
+  SettingChoices settings;  // --format, --places, --degrees/--radians
   // --plot OUT: the plot page goes to OUT (.png, .svg or .pdf) after the run,
   // on a page of --size WxH points.
   std::string plot;

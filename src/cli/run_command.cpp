@@ -4,8 +4,8 @@
 
 #include <QGuiApplication>
 #include <atomic>
-#include <clocale>
 #include <chrono>
+#include <clocale>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -17,21 +17,22 @@
 #include <string>
 #include <thread>
 
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "cli/console.h"
 #include "cli/file_io.h"
 #include "cli/signals.h"
 #include "cli/source_location.h"
-#include "cli/user_defaults.h"
 #include "cli/worksheet_file.h"
 #include "doc/document.h"
-#include "doc/macroman.h"
 #include "doc/stxcolor.h"
+#include "frontend/user_defaults.h"
 #include "lang/engine.h"
-#include "lang/large_stack.h"
 #include "lang/memory_text.h"
 #include "plot/plot_state.h"
 #include "render/page_export.h"
 #include "render/qt_surface.h"
+#include "session/engine_assembly.h"
 
 namespace orv::cli {
 
@@ -224,10 +225,10 @@ int runCommand(const RunOptions& options) {
   }
   // Without settings of its own the document took the user defaults.
   const DocSettings settings =
-      resolveSettings(options, documentSettings(doc.prefs), readUserDefaults());
+      resolveSettings(options.settings, documentSettings(doc.prefs), readUserDefaults());
 
   CliHost host(console, options.overwrite);
-  auto engine = std::make_unique<Engine>(host);
+  auto engine = makeEngine(host);
   engine->setSettings(settings);
   std::string unknownFunction;
   std::vector<bool> enabled =

@@ -1,9 +1,9 @@
 #include "cli/worksheet_file.h"
 
+#include "base/fork_files.h"
+#include "base/macroman.h"
 #include "cli/file_io.h"
 #include "cli/options.h"
-#include "doc/fork_files.h"
-#include "doc/macroman.h"
 #include "doc/stxcolor.h"
 #include "plot/plot_state.h"
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <optional>
 
+#include "base/apple_double.h"
+#include "base/fork_files.h"
+#include "base/resource_file.h"
 #include "data/files.h"
-#include "doc/apple_double.h"
-#include "doc/fork_files.h"
-#include "doc/resource_file.h"
 
 namespace orv {
 

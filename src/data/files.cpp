@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/macroman.h"
 #include "data/file_meta.h"
-#include "doc/macroman.h"
 #include "lang/engine.h"
 
 namespace orv {

@@ -1,33 +1,33 @@
 // include: the first pass over another worksheet, whose definitions then
 // belong to the running calculation. The included text is parsed with its
 // own buffer and never changed.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
+#include "base/macroman.h"
 #include "data/files.h"
 #include "doc/document.h"
-#include "doc/macroman.h"
 #include "lang/engine.h"
 #include "lang/memory_text.h"
 
 namespace orv {
 
 namespace {
-constexpr int kMaxIncludeDepth = 32;
-}  // namespace
 
-bool Host::openInclude(const std::string& path, std::u16string* text, std::string* error) {
+constexpr int kMaxIncludeDepth = 32;
+
+// The text of the worksheet to include: an open document's from the host,
+// else the file's.
+bool includeText(Host& host, const std::string& path, std::u16string* text) {
+  if (host.openDocumentText(path, text)) return true;
   std::string bytes;
-  if (!readFileBytes(path, &bytes)) {
-    *error = std::strerror(errno);
-    return false;
-  }
+  if (!readFileBytes(path, &bytes)) return false;
   *text = readWorksheetText(bytes);
   return true;
 }
+
+}  // namespace
 
 // The pass over an included text: the statement loop in definition mode.
 // -1 on success, else the text position of the fault.
@@ -45,16 +45,16 @@ void Engine::ParseIncludeDoc(const char* name) {
     errmsg2(" bad file name '%s'", name);
     return;
   }
-  if (!fileExists(*path)) {
+  std::u16string text;
+  bool found = host_.openDocumentText(*path, &text);
+  if (!found && !fileExists(*path)) {
     const char* home = std::getenv("HOME");
     std::string converted = bytesToUtf8(name);
     for (char& c : converted)
       if (c == ':') c = '/';
     path = std::string(home ? home : "") + "/Documents/Orvanel/" + converted;
   }
-  std::u16string text;
-  std::string error;
-  if (!host_.openInclude(*path, &text, &error)) {
+  if (!found && !includeText(host_, *path, &text)) {
     errmsg(" can't open include file");
     return;
   }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "data/large_block.h"
+#include "base/large_block.h"
 
 namespace orv {
 

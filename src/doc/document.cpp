@@ -1,9 +1,9 @@
 #include "doc/document.h"
 
+#include "base/macroman.h"
+#include "base/resource_file.h"
 #include "doc/legacy_prefs.h"
-#include "doc/macroman.h"
 #include "doc/options_line.h"
-#include "doc/resource_file.h"
 #include "doc/rtf_reader.h"
 #include "doc/rtf_writer.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/resource_file.h"
 #include "doc/doc_prefs.h"
-#include "doc/resource_file.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 #include "doc/plain_text.h"
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 
 namespace orv {
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "doc/code_pages.h"
+#include "base/code_pages.h"
 
 namespace orv {
 

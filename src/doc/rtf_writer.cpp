@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "doc/code_pages.h"
+#include "base/code_pages.h"
 
 namespace orv {
 

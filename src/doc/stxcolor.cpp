@@ -1,9 +1,9 @@
 #include "doc/stxcolor.h"
 
+#include "lang/addons.h"
 #include "lang/engine.h"
 #include "lang/setting_names.h"
 #include "lang/tokens.h"
-#include "packages/registry.h"
 
 namespace orv {
 

@@ -33,9 +33,12 @@ double* Engine::copyfold(ExprNode* e, int64_t* rows, int64_t* cols) {
   if (!e || e->op != VAR) return nullptr;
   ExprNode* d = varval(e);
   if (!d) return nullptr;
-  ExprNode* vec = d->op == VEC ? d : d->op == FOLD && d->left && d->left->op == VEC ? d->left : nullptr;
+  ExprNode* vec = d->op == VEC                                     ? d
+                  : d->op == FOLD && d->left && d->left->op == VEC ? d->left
+                                                                   : nullptr;
   if (!vec) return nullptr;
-  auto* block = static_cast<double*>(std::malloc(static_cast<std::size_t>(vec->count) * sizeof(double)));
+  auto* block =
+      static_cast<double*>(std::malloc(static_cast<std::size_t>(vec->count) * sizeof(double)));
   if (!block) return nullptr;
   std::memcpy(block, vec->block, static_cast<std::size_t>(vec->count) * sizeof(double));
   if (d->op == VEC) {
@@ -86,7 +89,8 @@ bool Engine::GetMatrix(ExprNode* e, double** data, int64_t* rows, int64_t* cols)
     errmsg(" can't determine array size");
   } else if (r > kMaxArrayElements / c) {
     errmsg(" array is too large");
-  } else if (double* block = static_cast<double*>(std::malloc(static_cast<std::size_t>(r * c) * sizeof(double)))) {
+  } else if (double* block = static_cast<double*>(
+                 std::malloc(static_cast<std::size_t>(r * c) * sizeof(double)))) {
     bool anyKnown = false;
     bool lacking = false;
     if (twoD) {
@@ -212,18 +216,25 @@ bool Engine::evaldet(ExprNode* n, double* result) {
   return known;
 }
 
-// Operations that belong to modules added later give no value for now.
+// Node kinds outside the evaluator's main switch, and those the modules own.
 bool Engine::evalextension(ExprNode* n, double* result) {
   switch (n->op) {
-    case ASSIGN: return evalasgn(n, result);
-    case '|': return evalconcat(n, result);
-    case FN_SPRINTF: return evalsprnt(n, result);
-    case FN_DET: return evaldet(n, result);
-    case FN_READ: return evalread(n, result);
-    case FN_WRITE: return evalwrite(n, result);
-    case CFUN: return evalcfun(n, result);
-    case MFUN: return evalmfun(n, result);
-    default: return false;
+    case ASSIGN:
+      return evalasgn(n, result);
+    case '|':
+      return evalconcat(n, result);
+    case FN_SPRINTF:
+      return evalsprnt(n, result);
+    case FN_DET:
+      return evaldet(n, result);
+    case CFUN:
+      return evalcfun(n, result);
+    case MFUN:
+      return evalmfun(n, result);
+    default:
+      for (const auto& [op, function] : modules_.functions)
+        if (op == n->op) return function(*this, n, result);
+      return false;
   }
 }
 

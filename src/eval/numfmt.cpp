@@ -11,7 +11,7 @@ namespace orv {
 // Writes the text of [x] into [out] (at most size - 1 characters and a NUL)
 // and returns its length. NaN prints NAN04 in every format.
 int Engine::sprintnum(char* out, std::size_t size, double x) const {
-  const int code = settings_.format;
+  const int code = static_cast<int>(settings_.format);
   const int places = settings_.places;
   char format[32];
   if (std::isnan(x)) {

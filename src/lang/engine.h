@@ -17,8 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "data/large_block.h"
+#include "base/large_block.h"
 #include "lang/exprs.h"
+#include "lang/host.h"
+#include "lang/modules.h"
 #include "lang/symtab.h"
 #include "lang/text_storage.h"
 #include "lang/tokens.h"
@@ -39,54 +41,6 @@ inline constexpr int64_t kMaxArrayElements = int64_t(1) << 28;
 // Largest nesting of an expression that the parser accepts.
 inline constexpr int kMaxNesting = 5000;
 
-
-// Per-document settings that a run reads.
-struct DocSettings {
-  int format = 2;  // 0 sci, 1 eng, 2 fix
-  int places = 2;  // 0 to 255
-  bool degrees = false;
-  int writeFormat = 0;    // data file format index: 0 TEXT ... 5 DBL8
-  bool hideGrid = false;  // plots start without grid lines
-  bool boxAxis = false;   // plots close their axes into a box
-};
-
-// What the engine asks of its front end.
-class Host {
- public:
-  virtual ~Host() = default;
-  // An internal inconsistency: show [text] (Mac OS Roman) to the user. The
-  // run goes on.
-  virtual void bugAlert(std::string_view text) = 0;
-
-  // "Write File Already Exists": true to overwrite the file named
-  // [fileName] (its last path component), false to cancel.
-  virtual bool confirmOverwrite(const std::string& /*fileName*/) { return false; }
-
-  // The text of the worksheet at [path] for an include statement, or false
-  // with a description in [error] when it cannot be had. The default reads
-  // the file from disk.
-  virtual bool openInclude(const std::string& path, std::u16string* text, std::string* error);
-
-  // An included worksheet failed at text position [pos] with [message]
-  // (Mac OS Roman); the including run then reports an error of its own.
-  virtual void includeFailed(const std::string& /*path*/, const std::u16string& /*text*/,
-                             std::size_t /*pos*/, std::string_view /*message*/) {}
-
-  // The picture in the file at [path] for `imagefile`, or null when the file
-  // is missing or holds no picture.
-  virtual std::shared_ptr<const Picture> loadPicture(const std::string& /*path*/) {
-    return nullptr;
-  }
-};
-
-struct RunOutcome {
-  bool ok = true;              // the run succeeded (the passes reached the end)
-  std::size_t faultPos = 0;    // text position of the fault of a failed run
-  std::string status;          // status line text, Mac OS Roman bytes
-  int tabWidth = 0;            // tab width the worksheet asked for, 0 = none
-  bool plot = false;           // the run made a plot page
-};
-
 class Registry;
 class DataWriter;
 class InputFile;
@@ -100,7 +54,8 @@ struct DataFile {
 
 class Engine {
  public:
-  explicit Engine(Host& host);
+  // [registry] lists the add-on functions the engine can define; null: none.
+  explicit Engine(Host& host, const Registry* registry = nullptr);
   ~Engine();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
@@ -121,8 +76,12 @@ class Engine {
   // runOnLargeStack in lang/large_stack.h).
   RunOutcome run(TextStorage& text);
 
-  // The plot page and its records, which stay after a run for redraws.
+  // The plot state, present when the plot module is installed.
   PlotState& plot() { return *plot_; }
+  bool hasPlot() const { return plot_ != nullptr; }
+
+  // The statements and functions of the modules above the language core.
+  Modules& modules() { return modules_; }
 
   // ===================================================================
   // Everything below is the engine's inside: the language modules share it,
@@ -382,6 +341,7 @@ class Engine {
   Host& host_;
   DocSettings settings_;
   const Registry* registry_;
+  Modules modules_;
   std::vector<char> enabled_;  // per registry slot
   const std::atomic<bool>* stopRequest_ = nullptr;
 
@@ -393,7 +353,7 @@ class Engine {
   int labn = 0;
   int initplot = 1;
   int firststrip = 0;
-  std::unique_ptr<PlotState> plot_;  // plot/plot_state.h
+  std::unique_ptr<PlotState, void (*)(PlotState*)> plot_{nullptr, nullptr};  // plot module
   // While a `label` line runs: the results inserted, at their buffer places.
   std::vector<std::pair<std::size_t, std::string>>* insertLog_ = nullptr;
   Symbol* anyukn = nullptr;
@@ -423,7 +383,7 @@ class Engine {
   StringPool strpool_;
   SymbolRecords symrecs_;
   Symbol* hashtab[kBuckets] = {};
-  std::vector<Symbol*> locals_;  // local symbols in the table now
+  std::vector<Symbol*> locals_;       // local symbols in the table now
   std::vector<ExprNode*> freeStack_;  // work list of freexpr
 
   // Documents and data files
@@ -443,7 +403,8 @@ class Engine {
   int anyasgn = 0;
   double angunits = 1.0;
   const char* stackLimit_ = nullptr;
-  uint64_t defChanges_ = 0;  // definitions replaced by ':=' so far  // evaluation stops below this address
+  uint64_t defChanges_ =
+      0;  // definitions replaced by ':=' so far  // evaluation stops below this address
   struct RandomState;
   RandomState* random_ = nullptr;
   // Tables of the Fourier transforms, kept between calls (packages/fft.cpp).

@@ -1,6 +1,6 @@
 #include "lang/memory_text.h"
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 
 namespace orv {
 
@@ -43,8 +43,8 @@ void MemoryText::flush() const {
   if (pending_.empty()) return;
   std::u16string out;
   out.reserve(static_cast<std::size_t>(static_cast<long long>(text_.size()) + delta_));
-  std::size_t from = 0;    // next unread position of text_
-  long long shift = 0;     // net change of the edits applied so far
+  std::size_t from = 0;  // next unread position of text_
+  long long shift = 0;   // net change of the edits applied so far
   for (const TextEdit& e : pending_) {
     std::size_t at = static_cast<std::size_t>(static_cast<long long>(e.pos) - shift);
     out.append(text_, from, at - from);

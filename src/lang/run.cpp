@@ -6,18 +6,15 @@
 #include <limits>
 #include <new>
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 #include "lang/engine.h"
 #include "packages/registry.h"
 #include "plot/plot.h"
 
 namespace orv {
 
-Engine::Engine(Host& host)
-    : host_(host),
-      registry_(&standardRegistry()),
-      plot_(std::make_unique<PlotState>()),
-      random_(newRandomState()) {
+Engine::Engine(Host& host, const Registry* registry)
+    : host_(host), registry_(registry ? registry : &emptyRegistry()), random_(newRandomState()) {
   lastprint = std::numeric_limits<double>::quiet_NaN();
 }
 
@@ -88,14 +85,13 @@ RunOutcome Engine::run(TextStorage& text) {
   out.faultPos = fault < 0 ? 0 : static_cast<std::size_t>(fault);
   out.status = statusText;
   out.tabWidth = newtabWidth;
-  out.plot = plot_->made;
-  if (out.ok) removeUnusedLabels(*plot_);
+  for (auto runEnd : modules_.runEnds) runEnd(*this, out);
   return out;
 }
 
 int64_t Engine::dopass1() {
   reparse();
-  plotRunStart(*this);
+  for (auto start : modules_.runStarts) start(*this);
   errmsg("");
   pass2 = 0;
   if (pass()) return -1;
@@ -119,7 +115,7 @@ int64_t Engine::dopass2() {
       errmsg(check);
     }
   }
-  plotRunEnd(*this, finish);
+  for (auto passEnd : modules_.passEnds) passEnd(*this, finish);
   if (ok) return -1;
   int64_t at = static_cast<int64_t>(textPos(lastsel));
   reparse();

@@ -3,26 +3,15 @@
 #include <vector>
 
 #include "lang/engine.h"
-#include "plot/plot.h"
 
 namespace orv {
 
-// stmt -> EOL | 'include' name | 'table' list | 'slabel' aexpr
-//       | [ 'label' ] estmt EOL
+// stmt -> EOL | line-statement | [ 'label' ] estmt EOL
+// line-statement -> 'include' name | 'table' list | 'slabel' aexpr   (modules)
 bool Engine::stmt() {
   if (accept(EOL)) return true;
-  if (accept(KW_INCLUDE)) {
-    includestmt();
-    return true;
-  }
-  if (accept(KW_TABLE)) {
-    tablestmt();
-    return true;
-  }
-  if (accept(KW_SLABEL)) {
-    slabel();
-    return true;
-  }
+  for (auto statement : modules_.lineStatements)
+    if (statement(*this)) return true;
   bool label = accept(KW_LABEL);
   const std::size_t start = lastsel;
   std::vector<std::pair<std::size_t, std::string>> inserted;
@@ -37,15 +26,12 @@ bool Engine::stmt() {
   return ok || label;
 }
 
-// estmt -> plot | image | imagefile | 'newaxis'
+// estmt -> module-statement                   plot, image, imagefile, newaxis
 //        | expr ( EOL | ':' | '=' EOL )       evaluation request
 //        | expr '=' expr                      definition
 bool Engine::estmt() {
-  if (plotstmt() || imagestmt() || imgfilestmt()) return true;
-  if (accept(KW_NEWAXIS)) {
-    axisstmt(*this);
-    return true;
-  }
+  for (auto statement : modules_.statements)
+    if (statement(*this)) return true;
   ExprNode* lhs = nullptr;
   if (!expr(&lhs)) return false;
   switch (tokn) {
@@ -253,76 +239,6 @@ ExprNode* Engine::setdim(ExprNode* formula, int ndims) {
   return makexpr(formula, DIMS, list);
 }
 
-// includestmt -> 'include' ( string | name )
-void Engine::includestmt() {
-  if (tokn != STRING && tokn != VARIABLE) {
-    errmsg(" missing file name");
-    return;
-  }
-  if (!pass2) ParseIncludeDoc(tokstr);
-  if (tokn == ABORT) return;
-  accept(tokn);
-  Require(EOL);
-}
-
-// slabel -> 'slabel' aexpr
-void Engine::slabel() {
-  ExprNode* e = nullptr;
-  aexpr(&e);
-  if (pass2) {
-    gmissidx = 0;
-    getstr = nullptr;
-    double v;
-    EvalExpr(e, &v);
-    if (getstr && gmissidx) {
-      ++labn;
-      makeLabel(plot(), getstr, labn);
-    } else
-      errmsg(" can't get string");
-    getstr = nullptr;
-    gmissidx = 0;
-  }
-  freexpr(e);
-  Require(EOL);
-}
-
-// plot -> ( 'plot' | 'plotline' ) expr
-bool Engine::plotstmt() {
-  if (tokn != KW_PLOT && tokn != KW_PLOTLINE) return false;
-  plot().lineplot = tokn == KW_PLOTLINE;
-  accept(tokn);
-  ExprNode* e = nullptr;
-  if (!expr(&e)) missexpr();
-  if (pass2 && e) GenPlot(*this, e, kTracePlot);
-  freexpr(e);
-  return true;
-}
-
-// image -> 'image' expr
-bool Engine::imagestmt() {
-  if (!accept(KW_IMAGE)) return false;
-  ExprNode* e = nullptr;
-  if (!expr(&e)) missexpr();
-  if (pass2 && e) GenPlot(*this, e, kImagePlot);
-  freexpr(e);
-  return true;
-}
-
-// imagefile -> 'imagefile' [ '(' ] name [ ',' rectangle ] [ ')' ]
-bool Engine::imgfilestmt() {
-  if (!accept(KW_IMAGEFILE)) return false;
-  bool paren = accept('(');
-  ExprNode* name = nullptr;
-  ExprNode* rect = nullptr;
-  if (!aexpr(&name)) missexpr();
-  if (accept(',') && !aexpr(&rect)) missexpr();
-  if (paren) Require(')');
-  if (pass2 && name && tokn != ABORT) GenPlot(*this, name, kPicturePlot, rect);
-  freexpr(name);
-  freexpr(rect);
-  return true;
-}
-
 // The label of a `label` line: the text after the keyword to the end of its
 // line, with the results this run wrote into it, cut before its first ';'.
 void Engine::labline(std::size_t start, int k,
@@ -340,7 +256,7 @@ void Engine::labline(std::size_t start, int k,
   text.append(cstring, at, end - at);
   std::size_t semi = text.find(';');
   if (semi != std::string::npos) text.resize(semi);
-  makeLabel(plot(), text, k);
+  if (modules_.labelText) modules_.labelText(*this, text, k);
 }
 
 }  // namespace orv

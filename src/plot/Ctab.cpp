@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "lang/addons.h"
 #include "lang/engine.h"
-#include "packages/registry.h"
 #include "plot/plot_state.h"
 
 namespace orv {

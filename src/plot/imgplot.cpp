@@ -5,7 +5,7 @@
 #include <new>
 #include <optional>
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 #include "lang/engine.h"
 #include "plot/plot.h"
 

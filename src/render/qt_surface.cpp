@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 
 namespace orv {
 

@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "../engine/resource_builder.h"
+#include "base/apple_double.h"
+#include "base/macroman.h"
 #include "child_process.h"
-#include "doc/apple_double.h"
-#include "doc/macroman.h"
 #include "doc/rtf_reader.h"
 
 namespace orv::cli::test {

@@ -31,23 +31,23 @@ TEST(CommandLineTest, ReadsRunOptionsInAnyOrderLastOneWinning) {
   EXPECT_EQ(line.run.file, "sheet.txt");
   EXPECT_EQ(line.run.output, "out.txt");
   EXPECT_FALSE(line.run.inPlace);
-  EXPECT_EQ(line.run.format, 1);
-  EXPECT_EQ(line.run.places, 7);
-  EXPECT_EQ(line.run.degrees, false);
+  EXPECT_EQ(line.run.settings.format, NumberFormat::kEng);
+  EXPECT_EQ(line.run.settings.places, 7);
+  EXPECT_EQ(line.run.settings.degrees, false);
 
   line = parse({"run", "-oresult.txt", "--output=x.txt", "--format", "fix", "--places", "0", "-"});
   ASSERT_EQ(line.command, Command::kRun) << line.error;
   EXPECT_EQ(line.run.file, "-");
   EXPECT_EQ(line.run.output, "x.txt");
-  EXPECT_EQ(line.run.format, 2);
-  EXPECT_EQ(line.run.places, 0);
+  EXPECT_EQ(line.run.settings.format, NumberFormat::kFix);
+  EXPECT_EQ(line.run.settings.places, 0);
 
   line = parse({"run", "--in-place", "--places", "255", "sheet.txt"});
   ASSERT_EQ(line.command, Command::kRun) << line.error;
   EXPECT_TRUE(line.run.inPlace);
-  EXPECT_EQ(line.run.places, 255);
-  EXPECT_FALSE(line.run.format.has_value());
-  EXPECT_FALSE(line.run.degrees.has_value());
+  EXPECT_EQ(line.run.settings.places, 255);
+  EXPECT_FALSE(line.run.settings.format.has_value());
+  EXPECT_FALSE(line.run.settings.degrees.has_value());
 
   line = parse({"run", "--", "-i"});
   EXPECT_EQ(line.run.file, "-i");

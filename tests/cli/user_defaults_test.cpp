@@ -1,4 +1,4 @@
-#include "cli/user_defaults.h"
+#include "frontend/user_defaults.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <fstream>
+
+#include "packages/registry.h"
 
 namespace orv::cli {
 namespace {
@@ -20,7 +22,7 @@ DocSettings defaultsFrom(const std::string& content) {
 }
 
 void expectSettings(const DocSettings& s, int format, int places, bool degrees) {
-  EXPECT_EQ(s.format, format);
+  EXPECT_EQ(static_cast<int>(s.format), format);
   EXPECT_EQ(s.places, places);
   EXPECT_EQ(s.degrees, degrees);
 }
@@ -111,26 +113,26 @@ TEST(UserDefaultsTest, ADocumentWithoutSettingsStartsFromTheWholeDefaultsTable) 
   EXPECT_EQ(bad.tabWidth, 36);
   EXPECT_EQ(bad.tfontName, "Menlo");
   DocSettings run = documentSettings(stored);
-  EXPECT_EQ(run.format, 1);
+  EXPECT_EQ(run.format, NumberFormat::kEng);
   EXPECT_EQ(run.writeFormat, 5);
   EXPECT_TRUE(run.hideGrid);
   EXPECT_TRUE(run.boxAxis);
 }
 
 TEST(UserDefaultsTest, OptionsOverrideTheDocumentWhichReplacesTheUserDefaults) {
-  const DocSettings user{0, 6, true};
-  const DocSettings document{1, 3, false};
-  RunOptions none;
+  const DocSettings user{NumberFormat::kSci, 6, true};
+  const DocSettings document{NumberFormat::kEng, 3, false};
+  SettingChoices none;
   expectSettings(resolveSettings(none, std::nullopt, user), 0, 6, true);
   expectSettings(resolveSettings(none, document, user), 1, 3, false);
 
-  RunOptions places;
+  SettingChoices places;
   places.places = 9;
   expectSettings(resolveSettings(places, std::nullopt, user), 0, 9, true);
   expectSettings(resolveSettings(places, document, user), 1, 9, false);
 
-  RunOptions all;
-  all.format = 2;
+  SettingChoices all;
+  all.format = NumberFormat::kFix;
   all.places = 0;
   all.degrees = true;
   expectSettings(resolveSettings(all, document, user), 2, 0, true);

@@ -7,6 +7,7 @@
 #include "doc/stxcolor.h"
 #include "lang/engine.h"
 #include "packages/registry.h"
+#include "session/engine_assembly.h"
 #include "sheet_runner.h"
 
 namespace orv::test {
@@ -70,7 +71,8 @@ TEST(Colouring, EnabledAddOnFunctionsAndTheSettingNames) {
   ASSERT_FALSE(registry.functions().empty());
   const std::string name = registry.functions()[0].name;
   RecordingHost host;
-  Engine engine(host);
+  auto engineOwner = makeEngine(host);
+  Engine& engine = *engineOwner;
   EXPECT_EQ(colour(name + "(a)", SyntaxWords(enabledAddOnNames(engine))), "");
   engine.setAddOnEnabled(0, true);
   EXPECT_EQ(colour(name + "(a) + myvar", SyntaxWords(enabledAddOnNames(engine))), "4:" + name);

@@ -22,14 +22,15 @@
 #include <thread>
 #include <vector>
 
+#include "base/apple_double.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
+#include "base/resource_file.h"
 #include "data/file_meta.h"
 #include "data/textread.h"
-#include "doc/apple_double.h"
-#include "doc/macroman.h"
-#include "doc/resource_file.h"
 #include "lang/engine.h"
-#include "lang/large_stack.h"
 #include "lang/memory_text.h"
+#include "session/engine_assembly.h"
 
 namespace orv::test {
 namespace {
@@ -118,12 +119,13 @@ struct Result {
 // run as often as a test likes in one engine.
 class Sheet {
  public:
-  explicit Sheet(const TempDir& dir, const std::string& name = "sheet.ov") : engine_(host) {
+  explicit Sheet(const TempDir& dir, const std::string& name = "sheet.ov")
+      : engineOwner_(makeEngine(host)), engine_(*engineOwner_) {
     engine_.setDocumentPath(dir.path(name));
     engine_.setStopRequest(&stop);
   }
   struct Untitled {};
-  explicit Sheet(Untitled) : engine_(host) {}
+  explicit Sheet(Untitled) : engineOwner_(makeEngine(host)), engine_(*engineOwner_) {}
 
   Result run(const std::string& utf8) {
     Result r;
@@ -140,7 +142,8 @@ class Sheet {
   std::atomic<bool> stop{false};  // the stop button
 
  private:
-  Engine engine_;
+  std::unique_ptr<Engine> engineOwner_;
+  Engine& engine_;
 };
 
 const std::string kOk = "\xE2\x88\x9A";  // the success mark

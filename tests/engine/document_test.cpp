@@ -6,7 +6,7 @@
 
 #include <bit>
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 #include "doc/options_line.h"
 #include "doc/rtf_reader.h"
 #include "doc/rtf_writer.h"

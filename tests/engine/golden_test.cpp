@@ -36,9 +36,9 @@ Options optionsOf(const std::string& sheet) {
   std::istringstream words(sheet.substr(tag.size(), sheet.find('\n') - tag.size()));
   std::string w;
   while (words >> w) {
-    if (w == "sci") o.settings.format = 0;
-    if (w == "eng") o.settings.format = 1;
-    if (w == "fix") o.settings.format = 2;
+    if (w == "sci") o.settings.format = NumberFormat::kSci;
+    if (w == "eng") o.settings.format = NumberFormat::kEng;
+    if (w == "fix") o.settings.format = NumberFormat::kFix;
     if (w == "degrees") o.settings.degrees = true;
     if (w == "once") o.once = true;
     if (w == "addons") o.enableAll = true;

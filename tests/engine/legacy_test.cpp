@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "doc/apple_double.h"
-#include "doc/fork_files.h"
+#include "base/apple_double.h"
+#include "base/fork_files.h"
+#include "base/resource_file.h"
 #include "doc/legacy_prefs.h"
-#include "doc/resource_file.h"
 #include "resource_builder.h"
 
 namespace orv::test {

@@ -13,7 +13,7 @@ namespace {
 std::string text(double x, int format, int places) {
   RecordingHost host;
   Engine e(host);
-  e.setSettings({format, places, false});
+  e.setSettings({NumberFormat{format}, places, false});
   char out[kNumberText];
   int len = e.sprintnum(out, sizeof out, x);
   EXPECT_EQ(static_cast<std::size_t>(len), std::strlen(out));
@@ -28,9 +28,12 @@ TEST(NumberFormat, ExamplesAtTwoPlaces) {
     const char *fix, *sci, *eng;
   };
   const Row rows[] = {
-      {12345, "12345.00", "1.2e+04", "12.3e3"}, {1, "1.00", "1", "1.000"},
-      {999, "999.00", "1e+03", "999"},          {0.5, "0.50", "0.5", "500e-3"},
-      {0, "0.00", "0", "0.000"},                {-0.0042, "-0.00", "-0.0042", "-4.20e-3"},
+      {12345, "12345.00", "1.2e+04", "12.3e3"},
+      {1, "1.00", "1", "1.000"},
+      {999, "999.00", "1e+03", "999"},
+      {0.5, "0.50", "0.5", "500e-3"},
+      {0, "0.00", "0", "0.000"},
+      {-0.0042, "-0.00", "-0.0042", "-4.20e-3"},
       {1e30, "1.00e+30", "1e+30", "1.000e30"},
   };
   for (const Row& r : rows) {
@@ -76,7 +79,7 @@ TEST(NumberFormat, LargePlacesStayInsideTheBuffer) {
       }
     }
   }
-  EXPECT_EQ(text(1, kFix, 255).size(), 261u);  // 1.000...e+00
+  EXPECT_EQ(text(1, kFix, 255).size(), 261u);       // 1.000...e+00
   EXPECT_EQ(text(1e-300, kFix, 255).size(), 257u);  // 0.000...
 }
 

@@ -9,12 +9,13 @@
 #include <numbers>
 #include <random>
 
-#include "doc/macroman.h"
-#include "lang/large_stack.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "lang/memory_text.h"
 #include "packages/fftmain.h"
 #include "packages/registry.h"
 #include "packages/svdcmp.h"
+#include "session/engine_assembly.h"
 #include "sheet_runner.h"
 
 namespace orv::test {
@@ -79,7 +80,8 @@ class Live {
     return out;
   }
   RecordingHost host;
-  Engine engine{host};
+  std::unique_ptr<Engine> engineOwner = makeEngine(host);
+  Engine& engine = *engineOwner;
   RunOutcome outcome;
   std::string text;
 };

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 #include "doc/rtf_reader.h"
 #include "doc/rtf_writer.h"
 #include "doc/stxcolor.h"

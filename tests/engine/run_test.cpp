@@ -5,9 +5,10 @@
 #include <atomic>
 #include <thread>
 
-#include "doc/macroman.h"
-#include "lang/large_stack.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "lang/memory_text.h"
+#include "session/engine_assembly.h"
 #include "sheet_runner.h"
 
 namespace orv::test {
@@ -15,9 +16,9 @@ namespace {
 
 TEST(MemoryText, EditsInTextOrderAreAppliedInOneSweep) {
   MemoryText t(u"abcdefghij");
-  t.insert(2, "XY");    // abXYcdefghij
-  t.remove(6, 2);       // abXYcdghij
-  t.insert(10, "!");    // abXYcdghij!
+  t.insert(2, "XY");  // abXYcdefghij
+  t.remove(6, 2);     // abXYcdghij
+  t.insert(10, "!");  // abXYcdghij!
   EXPECT_EQ(t.length(), 11u);
   EXPECT_EQ(t.utf8(), "abXYcdghij!");
 }
@@ -40,7 +41,8 @@ TEST(MemoryText, KeepsCharactersOutsideTheEightBitSet) {
 
 TEST(TextBuffer, EditsKeepBufferPositionsValid) {
   RecordingHost host;
-  Engine e(host);
+  auto engineOwner = makeEngine(host);
+  Engine& e = *engineOwner;
   MemoryText t(u"0123456789abcdefghijklmnop");
   e.WESetTextStorage(&t, 0, t.bytes());
   e.lastsel = 10;
@@ -75,7 +77,8 @@ TEST(Run, CharactersOutsideMacRomanSurviveAndAreUnrecognizedInCode) {
 
 TEST(Run, StopBeforeTheRunEvaluatesNothing) {
   RecordingHost host;
-  Engine e(host);
+  auto engineOwner = makeEngine(host);
+  Engine& e = *engineOwner;
   std::atomic<bool> stop{true};
   e.setStopRequest(&stop);
   MemoryText t(u"x = 2\nx=\ny\n");
@@ -88,7 +91,8 @@ TEST(Run, StopBeforeTheRunEvaluatesNothing) {
 
 TEST(Run, StopDuringALongEvaluation) {
   RecordingHost host;
-  Engine e(host);
+  auto engineOwner = makeEngine(host);
+  Engine& e = *engineOwner;
   std::atomic<bool> stop{false};
   e.setStopRequest(&stop);
   MemoryText t(u"sum(i, i, 1, 1e12)\n1+1\n");
@@ -114,7 +118,8 @@ TEST(Run, TenThousandAndOneNestedCallsFit) {
 
 TEST(Run, ASmallStackEndsTheRunInsteadOfCrashing) {
   RecordingHost host;
-  Engine e(host);
+  auto engineOwner = makeEngine(host);
+  Engine& e = *engineOwner;
   MemoryText t(u"f(n) = f(n-1) + 1 when n > 0, 0\nf(10000)=\n");
   RunOutcome out;
   ASSERT_TRUE(runOnLargeStack([&] { out = e.run(t); }, std::size_t(1) << 20));
@@ -144,7 +149,8 @@ TEST(Run, DeepNestingIsReported) {
   for (int i = 0; i < 100000; ++i) chain += "+1";
   EXPECT_EQ(runSheet(chain + "\n").text, chain + ":100001.00\n");
   RecordingHost host;
-  Engine e(host);
+  auto engineOwner = makeEngine(host);
+  Engine& e = *engineOwner;
   MemoryText t(utf8ToUtf16(chain + "\n"));
   RunOutcome out;
   runOnLargeStack([&] { out = e.run(t); }, std::size_t(1) << 20);
@@ -153,7 +159,8 @@ TEST(Run, DeepNestingIsReported) {
 
 TEST(Run, TabWidth) {
   RecordingHost host;
-  Engine e(host);
+  auto engineOwner = makeEngine(host);
+  Engine& e = *engineOwner;
   MemoryText t(u"Tabwidth = 900\n");
   RunOutcome out;
   runOnLargeStack([&] { out = e.run(t); });
@@ -162,7 +169,8 @@ TEST(Run, TabWidth) {
 
 TEST(Run, RepeatedRunsInOneEngineLeaveNoNodesBehind) {
   RecordingHost host;
-  Engine e(host);
+  auto engineOwner = makeEngine(host);
+  Engine& e = *engineOwner;
   for (int i = 0; i < 3; ++i) {
     MemoryText t(u"f(x) = x^2\na = {1, f(2), 3}\na=\nsum(f(k), k, 1, 4)=\nu + 1\n");
     runOnLargeStack([&] { e.run(t); });

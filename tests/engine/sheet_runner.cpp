@@ -1,9 +1,10 @@
 #include "sheet_runner.h"
 
-#include "doc/macroman.h"
-#include "lang/large_stack.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "lang/memory_text.h"
 #include "packages/registry.h"
+#include "session/engine_assembly.h"
 
 namespace orv::test {
 
@@ -13,7 +14,8 @@ SheetResult runSheet(const std::string& utf8, const DocSettings& settings, bool 
   SheetResult r;
   runOnLargeStack([&] {
     RecordingHost host;
-    Engine engine(host);
+    auto engineOwner = makeEngine(host);
+    Engine& engine = *engineOwner;
     engine.setSettings(settings);
     if (enableAll)
       for (std::size_t i = 0; i < engine.registry().functions().size(); ++i)

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 #include "plot/draw.h"
 #include "plot_runner.h"
 

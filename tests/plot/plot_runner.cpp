@@ -2,10 +2,11 @@
 
 #include <filesystem>
 
-#include "doc/macroman.h"
-#include "lang/large_stack.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "lang/memory_text.h"
 #include "packages/registry.h"
+#include "session/engine_assembly.h"
 
 namespace orv::test {
 
@@ -27,7 +28,7 @@ std::shared_ptr<const Picture> PlotHost::loadPicture(const std::string& path) {
   return std::make_shared<FakePicture>();
 }
 
-PlotRun::PlotRun() : engine(std::make_unique<Engine>(host)) {
+PlotRun::PlotRun() : engine(makeEngine(host)) {
   for (std::size_t i = 0; i < engine->registry().functions().size(); ++i)
     engine->setAddOnEnabled(static_cast<int>(i), true);
 }

@@ -13,13 +13,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "doc/macroman.h"
+#include "base/large_stack.h"
+#include "base/macroman.h"
 #include "lang/engine.h"
-#include "lang/large_stack.h"
 #include "lang/memory_text.h"
 #include "plot/plot_state.h"
 #include "render/page_export.h"
 #include "render/qt_surface.h"
+#include "session/engine_assembly.h"
 
 namespace fs = std::filesystem;
 
@@ -42,7 +43,7 @@ constexpr char kSheet[] =
 class RenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine_ = std::make_unique<Engine>(host_);
+    engine_ = makeEngine(host_);
     setExportPage(engine_->plot(), options_);
     MemoryText text(utf8ToUtf16(kSheet));
     RunOutcome out;

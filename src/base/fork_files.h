@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "doc/apple_double.h"
+#include "base/apple_double.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
-#include "doc/code_pages.h"
+#include "base/code_pages.h"
 
-#include "doc/macroman.h"
+#include "base/macroman.h"
 
 namespace orv {
 

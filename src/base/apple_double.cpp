@@ -1,8 +1,8 @@
-#include "doc/apple_double.h"
+#include "base/apple_double.h"
 
 #include <vector>
 
-#include "doc/resource_file.h"
+#include "base/resource_file.h"
 
 namespace orv {
 

@@ -1,12 +1,12 @@
-#include "cli/user_defaults.h"
+#include "frontend/user_defaults.h"
 
 #include <QSettings>
 #include <QVariant>
 
+#include "base/macroman.h"
 #include "doc/document.h"
-#include "doc/macroman.h"
 
-namespace orv::cli {
+namespace orv {
 
 namespace {
 
@@ -41,7 +41,7 @@ std::string readFontName(QSettings& store, const char* key, const std::string& f
 DocSettings readUserDefaults(QSettings& store) {
   DocSettings defaults;
   DocSettings s;
-  s.format = readInt(store, "NumberFormat", 0, 2, defaults.format);
+  s.format = NumberFormat{readInt(store, "NumberFormat", 0, 2, static_cast<int>(defaults.format))};
   s.places = readInt(store, "NumberDigits", 0, 255, defaults.places);
   s.degrees = readBool(store, "UseDegrees", defaults.degrees);
   return s;
@@ -76,7 +76,7 @@ DocPrefs readDocumentDefaults() {
 
 DocSettings documentSettings(const DocPrefs& prefs) {
   DocSettings s;
-  s.format = prefs.numfmt <= 2 ? prefs.numfmt : 2;
+  s.format = NumberFormat{prefs.numfmt <= 2 ? prefs.numfmt : 2};
   s.places = prefs.places;
   s.degrees = prefs.deg != 0;
   s.writeFormat = prefs.writefmt <= 5 ? prefs.writefmt : 0;
@@ -85,12 +85,12 @@ DocSettings documentSettings(const DocPrefs& prefs) {
   return s;
 }
 
-DocSettings resolveSettings(const RunOptions& options, const std::optional<DocSettings>& document,
+DocSettings resolveSettings(const SettingChoices& given, const std::optional<DocSettings>& document,
                             const DocSettings& userDefaults) {
   DocSettings s = document ? *document : userDefaults;
-  if (options.format) s.format = *options.format;
-  if (options.places) s.places = *options.places;
-  if (options.degrees) s.degrees = *options.degrees;
+  if (given.format) s.format = *given.format;
+  if (given.places) s.places = *given.places;
+  if (given.degrees) s.degrees = *given.degrees;
   return s;
 }
 
@@ -129,4 +129,4 @@ std::vector<bool> enabledFunctions(const Registry& registry,
   return enabledFunctions(registry, enable, store, unknown);
 }
 
-}  // namespace orv::cli
+}  // namespace orv

@@ -1,4 +1,4 @@
-#include "doc/fork_files.h"
+#include "base/fork_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

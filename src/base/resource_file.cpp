@@ -1,4 +1,4 @@
-#include "doc/resource_file.h"
+#include "base/resource_file.h"
 
 namespace orv {
 

@@ -1,23 +1,24 @@
-// The settings a run starts from.
+// The user defaults and the settings a run starts from, shared by the front
+// ends.
 //
-// A setting given on the command line wins; then the document's own settings
-// (its options line); then the user defaults, kept in the Qt settings store of
-// organisation and application "Orvanel" (~/.config/Orvanel/Orvanel.conf),
-// which the desktop application's preferences edit too.
+// A setting given explicitly (on the command line) wins; then the document's
+// own settings (its options line); then the user defaults, kept in the Qt
+// settings store of organisation and application "Orvanel"
+// (~/.config/Orvanel/Orvanel.conf), which the desktop application's
+// preferences edit too.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "cli/options.h"
 #include "doc/doc_prefs.h"
-#include "lang/engine.h"
-#include "packages/registry.h"
+#include "lang/addons.h"
+#include "lang/host.h"
 
 class QSettings;
 
-namespace orv::cli {
+namespace orv {
 
 // Reads NumberFormat, NumberDigits and UseDegrees from [store]. Missing or
 // unusable values give the defaults: fixed format, 2 places, radians.
@@ -46,9 +47,16 @@ std::vector<bool> enabledFunctions(const Registry& registry,
 std::vector<bool> enabledFunctions(const Registry& registry,
                                    const std::optional<std::string>& enable, std::string* unknown);
 
-// The settings of a run: [options] over [document] (when the document carries
+// Settings given explicitly for one run; empty ones are not given.
+struct SettingChoices {
+  std::optional<NumberFormat> format;
+  std::optional<int> places;
+  std::optional<bool> degrees;
+};
+
+// The settings of a run: [given] over [document] (when the document carries
 // settings) over [userDefaults].
-DocSettings resolveSettings(const RunOptions& options, const std::optional<DocSettings>& document,
+DocSettings resolveSettings(const SettingChoices& given, const std::optional<DocSettings>& document,
                             const DocSettings& userDefaults);
 
-}  // namespace orv::cli
+}  // namespace orv

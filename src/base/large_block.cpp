@@ -1,4 +1,4 @@
-#include "data/large_block.h"
+#include "base/large_block.h"
 
 #include <sys/mman.h>
 

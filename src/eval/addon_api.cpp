@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "lang/addons.h"
 #include "lang/engine.h"
-#include "packages/registry.h"
 
 namespace orv {
 

@@ -1,13 +1,16 @@
 #include "cli/convert_command.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
+#include "cli/cli_host.h"
 #include "cli/file_io.h"
 #include "cli/run_command.h"
 #include "cli/worksheet_file.h"
 #include "frontend/user_defaults.h"
-#include "packages/registry.h"
+#include "session/worksheet_session.h"
 
 namespace orv::cli {
 
@@ -18,29 +21,24 @@ int fail(const std::string& name, int error) {
   return kExitUsage;
 }
 
-// The add-on functions the function browser has enabled, whose names the
-// colouring shows as recognised words.
-std::vector<std::string> storedAddOnNames() {
-  const Registry& registry = standardRegistry();
-  std::string unknown;
-  std::vector<bool> on = enabledFunctions(registry, std::nullopt, &unknown);
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < on.size(); ++i)
-    if (on[i]) names.emplace_back(registry.functions()[i].name);
-  return names;
-}
-
 }  // namespace
 
 int convertCommand(const ConvertOptions& options) {
   const std::string& in = options.input;
-  Document doc;
+  Console console(isatty(STDERR_FILENO) == 1);
+  CliHost host(console, false);
+  WorksheetSession session(host);
+  Document& doc = session.document();
   std::string bytes;
   if (int error = readWorksheetFile(in, readDocumentDefaults(), &doc, &bytes))
     return fail(in == "-" ? "<stdin>" : in, error);
+  // The add-on functions the function browser has enabled are recognised
+  // words of the colouring.
+  std::string unknown;
+  session.setAddOnsEnabled(enabledFunctions(session.registry(), std::nullopt, &unknown));
   const DocForm form = options.output == "-" ? DocForm::kPlain : formOfName(options.output);
   if (form == DocForm::kPlain) doc.plain = PlainText();  // plain text is written as UTF-8
-  if (int error = writeWholeFile(options.output, worksheetBytes(doc, form, storedAddOnNames())))
+  if (int error = writeWholeFile(options.output, session.fileBytes(form)))
     return fail(options.output == "-" ? "<stdout>" : options.output, error);
   return kExitOk;
 }

@@ -1,11 +1,8 @@
 #include "cli/worksheet_file.h"
 
 #include "base/fork_files.h"
-#include "base/macroman.h"
 #include "cli/file_io.h"
 #include "cli/options.h"
-#include "doc/stxcolor.h"
-#include "plot/plot_state.h"
 
 namespace orv::cli {
 
@@ -20,31 +17,6 @@ int readWorksheetFile(const std::string& path, const DocPrefs& defaults, Documen
 
 DocForm formOfName(const std::string& path) {
   return isRtfOutputName(path) ? DocForm::kRtf : DocForm::kPlain;
-}
-
-std::string worksheetBytes(const Document& doc, DocForm form,
-                           const std::vector<std::string>& addOnNames) {
-  std::vector<ColorRun> colours;
-  if (form == DocForm::kRtf && !doc.prefs.stxdisable)
-    colours = ColorSyntax(utf16ToBytes(doc.text), SyntaxWords(addOnNames)).runs;
-  return saveDocument(doc, form, colours);
-}
-
-void giveLabels(const Document& doc, PlotState& ps) {
-  ps.labels.clear();
-  for (const LabelOrigin& origin : doc.slabels) {
-    PageLabel label;
-    label.x = origin.x * ps.page.width;
-    label.y = origin.y * ps.page.height;
-    ps.labels.push_back(label);
-  }
-}
-
-void takeLabels(const PlotState& ps, Document* doc) {
-  doc->slabels.clear();
-  if (ps.page.width <= 0 || ps.page.height <= 0) return;
-  for (const PageLabel& label : ps.labels)
-    doc->slabels.push_back({label.x / ps.page.width, label.y / ps.page.height});
 }
 
 }  // namespace orv::cli

@@ -1,16 +1,10 @@
 // Worksheet documents for the command line: reading a file with its
-// resource fork, writing it in either form, and handing the page labels of
-// the document to a run and back.
+// resource fork, and the form a file name asks for.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "doc/document.h"
-
-namespace orv {
-struct PlotState;
-}
 
 namespace orv::cli {
 
@@ -22,15 +16,5 @@ int readWorksheetFile(const std::string& path, const DocPrefs& defaults, Documen
 
 // The form a file named [path] is written in: RTF for ".ov" and ".rtf".
 DocForm formOfName(const std::string& path);
-
-// The file bytes of [doc] in [form]; RTF carries the syntax colours, with
-// [addOnNames] among the recognised words.
-std::string worksheetBytes(const Document& doc, DocForm form,
-                           const std::vector<std::string>& addOnNames);
-
-// Puts the document's page-label positions on the page of [ps] before a
-// run, and takes them back after it.
-void giveLabels(const Document& doc, PlotState& ps);
-void takeLabels(const PlotState& ps, Document* doc);
 
 }  // namespace orv::cli

@@ -74,17 +74,6 @@ DocPrefs readDocumentDefaults() {
   return readDocumentDefaults(store);
 }
 
-DocSettings documentSettings(const DocPrefs& prefs) {
-  DocSettings s;
-  s.format = NumberFormat{prefs.numfmt <= 2 ? prefs.numfmt : 2};
-  s.places = prefs.places;
-  s.degrees = prefs.deg != 0;
-  s.writeFormat = prefs.writefmt <= 5 ? prefs.writefmt : 0;
-  s.hideGrid = prefs.hidegrid != 0;
-  s.boxAxis = prefs.boxaxis != 0;
-  return s;
-}
-
 DocSettings resolveSettings(const SettingChoices& given, const std::optional<DocSettings>& document,
                             const DocSettings& userDefaults) {
   DocSettings s = document ? *document : userDefaults;

@@ -14,7 +14,7 @@
 
 #include "doc/doc_prefs.h"
 #include "lang/addons.h"
-#include "lang/host.h"
+#include "session/worksheet_session.h"
 
 class QSettings;
 
@@ -33,9 +33,6 @@ DocSettings readUserDefaults();
 // for missing or unusable values.
 DocPrefs readDocumentDefaults(QSettings& store);
 DocPrefs readDocumentDefaults();
-
-// The run settings of a document's settings record.
-DocSettings documentSettings(const DocPrefs& prefs);
 
 // Which add-on functions a run defines, one flag per registry slot: from
 // [enable] (all, none or a comma-separated list of names) when given, else

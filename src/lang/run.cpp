@@ -7,9 +7,8 @@
 #include <new>
 
 #include "base/macroman.h"
+#include "lang/addons.h"
 #include "lang/engine.h"
-#include "packages/registry.h"
-#include "plot/plot.h"
 
 namespace orv {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "plot/frame.h"
-#include "plot/plot_state.h"
+#include "plot/plot_page.h"
 
 namespace orv {
 
@@ -18,17 +18,17 @@ void drawmarker(Surface& s, const AxisFrame& f, int shape, int size, double x, d
 void DrawXpic(Surface& s, const AxisFrame& f, const Strip& strip);
 
 // The image of [strip] and its colour bar.
-void DrawImage(Surface& s, const AxisFrame& f, const Strip& strip, ColorTable& ctab);
-void Zaxis(Surface& s, const AxisFrame& f, const Strip& strip, ColorTable& ctab);
+void DrawImage(Surface& s, const AxisFrame& f, const Strip& strip, const ColorTable& ctab);
+void Zaxis(Surface& s, const AxisFrame& f, const Strip& strip, const ColorTable& ctab);
 
 // Every strip of the page, then the title.
-void drawplot(PlotState& ps, Surface& s);
+void drawplot(const PlotPage& ps, Surface& s);
 
 // The page as exported: drawplot, the page labels at their places and the
-// information line at the bottom.
-void drawPage(PlotState& ps, Surface& s);
+// information line at the bottom, which shows [click] when there is one.
+void drawPage(const PlotPage& ps, Surface& s, const Click& click = Click());
 
 // The text of the information line (Mac OS Roman).
-std::string showplotinfo(const PlotState& ps);
+std::string showplotinfo(const PlotPage& ps, const Click& click = Click());
 
 }  // namespace orv

@@ -24,7 +24,7 @@ void AxisFrame::MapData(double x, double y, int* h, int* v) const {
   *v = pageCoord(yorg + (y - axes->ymin) * ys + 0.5);
 }
 
-Rect GetStripRect(const PlotState& ps, int i, const Rect& window, int charht) {
+Rect GetStripRect(const PlotPage& ps, int i, const Rect& window, int charht) {
   int top = window.top;
   if (!ps.title.empty()) top -= charht / 2 + charht;
   const int avail = top - window.bottom - (charht / 5 + charht + 7);
@@ -36,7 +36,7 @@ Rect GetStripRect(const PlotState& ps, int i, const Rect& window, int charht) {
   return {top, window.left, top - height(i), window.right};
 }
 
-AxisFrame setscale(const PlotState& ps, int i, const StripAxes& axes, Surface& s, bool* offPage) {
+AxisFrame setscale(const PlotPage& ps, int i, const StripAxes& axes, Surface& s, bool* offPage) {
   AxisFrame f;
   f.axes = &axes;
   f.nstrips = ps.nstrips;

@@ -2,7 +2,7 @@
 // data values (axis units) to page coordinates that every drawing step uses.
 #pragma once
 
-#include "plot/plot_state.h"
+#include "plot/plot_page.h"
 #include "plot/surface.h"
 
 namespace orv {
@@ -32,11 +32,11 @@ int itrunc(double d);
 
 // The page rectangle of strip [i] on a page [window] whose characters are
 // [charht] high.
-Rect GetStripRect(const PlotState& ps, int i, const Rect& window, int charht);
+Rect GetStripRect(const PlotPage& ps, int i, const Rect& window, int charht);
 
 // The axis frame of strip [i], drawn with the metrics of [s]; [axes] are the
 // strip's settings. Sets [offPage] when the plot area leaves the page.
-AxisFrame setscale(const PlotState& ps, int i, const StripAxes& axes, Surface& s,
+AxisFrame setscale(const PlotPage& ps, int i, const StripAxes& axes, Surface& s,
                    bool* offPage = nullptr);
 
 }  // namespace orv

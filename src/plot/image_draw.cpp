@@ -10,12 +10,16 @@ namespace orv {
 
 namespace {
 
-const uint8_t (*tableOf(ColorTable& ctab))[3] {
-  if (!ctab.valid) {
-    BuiltInCtable(1, ctab.rgb);
-    ctab.valid = true;
-  }
-  return ctab.rgb;
+// The colours of [ctab], or the built-in table when the worksheet set none.
+const uint8_t (*tableOf(const ColorTable& ctab))[3] {
+  if (ctab.valid) return ctab.rgb;
+  static const ColorTable builtIn = [] {
+    ColorTable t;
+    BuiltInCtable(1, t.rgb);
+    t.valid = true;
+    return t;
+  }();
+  return builtIn.rgb;
 }
 
 // The levels 1 to 255: the picture of the colour bar.
@@ -28,13 +32,13 @@ struct ZBar {
 
 }  // namespace
 
-void DrawImage(Surface& s, const AxisFrame& f, const Strip& strip, ColorTable& ctab) {
+void DrawImage(Surface& s, const AxisFrame& f, const Strip& strip, const ColorTable& ctab) {
   const StripImage& img = strip.image;
   if (img.empty()) return;
   s.ShowBytes(img.levels.data(), img.rows, img.cols, f.GetAxisRect(), tableOf(ctab));
 }
 
-void Zaxis(Surface& s, const AxisFrame& f, const Strip& strip, ColorTable& ctab) {
+void Zaxis(Surface& s, const AxisFrame& f, const Strip& strip, const ColorTable& ctab) {
   const StripAxes& a = strip.axes;
   if (strip.image.empty() || !a.has(PF_ZBAR)) return;
   const bool zlog = a.has(PF_ZLOG);

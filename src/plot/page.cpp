@@ -2,12 +2,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/c_locale.h"
 #include "plot/axis.h"
 #include "plot/draw.h"
 
 namespace orv {
 
-void drawplot(PlotState& ps, Surface& s) {
+void drawplot(const PlotPage& ps, Surface& s) {
+  CNumericScope numbers;  // tick numbers
   for (int i = 0; i <= ps.stripcount && i < kMaxStrips; ++i) {
     const Strip& strip = ps.strips[i];
     AxisFrame f = setscale(ps, i, strip.axes, s);
@@ -28,7 +30,7 @@ void drawplot(PlotState& ps, Surface& s) {
   }
 }
 
-void drawPage(PlotState& ps, Surface& s) {
+void drawPage(const PlotPage& ps, Surface& s, const Click& click) {
   drawplot(ps, s);
   s.ForeColor(kBlack);
   for (const PageLabel& l : ps.labels) {
@@ -42,16 +44,16 @@ void drawPage(PlotState& ps, Surface& s) {
   int cw, ch;
   s.GetTextSize("0", &cw, &ch);
   s.MoveTo(w.left + cw, w.bottom + 2);
-  s.DrawText(showplotinfo(ps));
+  s.DrawText(showplotinfo(ps, click));
   s.FinishPath();
 }
 
-std::string showplotinfo(const PlotState& ps) {
-  const StripAxes& a = ps.strips[ps.click.any() ? ps.click.strip : ps.stripcount].axes;
+std::string showplotinfo(const PlotPage& ps, const Click& c) {
+  CNumericScope numbers;
+  const StripAxes& a = ps.strips[c.any() ? c.strip : ps.stripcount].axes;
   auto unlog = [](bool log, double v) { return log ? std::pow(10.0, v) : v; };
   const bool xl = a.has(PF_XLOG), yl = a.has(PF_YLOG), zl = a.has(PF_ZLOG);
   char text[160];
-  const Click& c = ps.click;
   if (c.any() && c.z == -HUGE_VAL) {
     std::snprintf(text, sizeof text, "trace %d  X:%0.4g  Y:%0.4g", c.trace, unlog(xl, c.x),
                   unlog(yl, c.y));

@@ -96,7 +96,7 @@ bool StartPlot(Engine& e) {
   ps.xhi = ps.yhi = -HUGE_VALF;
   ps.zlo = HUGE_VAL;
   ps.zhi = -HUGE_VAL;
-  NewClick(ps);
+  ps.click = Click();
   e.initplot = 0;
   ps.plottrace = 0;
   return true;

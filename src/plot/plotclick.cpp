@@ -83,7 +83,7 @@ bool ImgPoint(const Strip& strip, const AxisFrame& f, int h, int v, double* x, d
   return true;
 }
 
-bool PlotClick(PlotState& ps, Surface& s, int h, int v) {
+bool PlotClick(const PlotPage& ps, Surface& s, int h, int v, Click* click) {
   Rect window;
   s.GetWindowRect(&window);
   int cw, ch;
@@ -92,31 +92,32 @@ bool PlotClick(PlotState& ps, Surface& s, int h, int v) {
     const Strip& strip = ps.strips[i];
     if (!inRect(GetStripRect(ps, i, window, ch), h, v)) continue;
     AxisFrame f = setscale(ps, i, strip.axes, s);
-    NewClick(ps);
+    *click = Click();
     Click c;
     c.strip = i;
     if (ClosePoint(strip, f, h, v, &c.x, &c.y, &c.trace)) {
       c.z = -HUGE_VAL;
-      ps.click = c;
+      *click = c;
       return true;
     }
     if (ImgPoint(strip, f, h, v, &c.x, &c.y, &c.z, &c.i, &c.j)) {
-      ps.click = c;
+      *click = c;
       return true;
     }
   }
-  NewClick(ps);
+  *click = Click();
   return false;
 }
 
-bool ClickPix(const PlotState& ps, Surface& s, double* h, double* v, double* ho, double* vo) {
-  if (!ps.click.any()) return false;
-  const int i = ps.click.strip;
+bool ClickPix(const PlotPage& ps, const Click& click, Surface& s, double* h, double* v, double* ho,
+              double* vo) {
+  if (!click.any()) return false;
+  const int i = click.strip;
   AxisFrame f = setscale(ps, i, ps.strips[i].axes, s);
   *ho = f.xorg;
   *vo = f.yorg;
-  *h = f.xorg + (ps.click.x - f.axes->xmin) * f.xs;
-  *v = f.yorg + (ps.click.y - f.axes->ymin) * f.ys;
+  *h = f.xorg + (click.x - f.axes->xmin) * f.xs;
+  *v = f.yorg + (click.y - f.axes->ymin) * f.ys;
   return true;
 }
 

@@ -7,16 +7,16 @@
 
 namespace orv {
 
-// Forgets the clicked point.
-inline void NewClick(PlotState& ps) { ps.click = Click(); }
-
 inline bool inRect(const Rect& r, int h, int v) {
   return r.left <= h && h <= r.right && r.bottom <= v && v <= r.top;
 }
 
-// Finds the point under page coordinates (h, v) with the metrics of [s] and
-// keeps it as the clicked point; false (and no clicked point) when none.
-bool PlotClick(PlotState& ps, Surface& s, int h, int v);
+// Finds the point of [page] under page coordinates (h, v) with the metrics of
+// [s] and puts it in [click]; false (and no clicked point) when none.
+bool PlotClick(const PlotPage& page, Surface& s, int h, int v, Click* click);
+inline bool PlotClick(PlotState& ps, Surface& s, int h, int v) {
+  return PlotClick(ps, s, h, v, &ps.click);
+}
 
 // The nearest trace point of [strip] within 10 units of (h, v).
 bool ClosePoint(const Strip& strip, const AxisFrame& f, int h, int v, double* x, double* y,
@@ -29,7 +29,12 @@ bool ImgPoint(const Strip& strip, const AxisFrame& f, int h, int v, double* x, d
 
 // The page position of the clicked point and of its strip's plot area
 // origin, for the cross-hair; false when there is no clicked point.
-bool ClickPix(const PlotState& ps, Surface& s, double* h, double* v, double* ho, double* vo);
+bool ClickPix(const PlotPage& page, const Click& click, Surface& s, double* h, double* v,
+              double* ho, double* vo);
+inline bool ClickPix(const PlotState& ps, Surface& s, double* h, double* v, double* ho,
+                     double* vo) {
+  return ClickPix(ps, ps.click, s, h, v, ho, vo);
+}
 
 // Whether the square button is offered for an axis ratio
 // a = (ymax - ymin) / (xmax - xmin).

@@ -27,7 +27,8 @@ std::string extensionOf(const std::string& path) {
 }
 
 // White background, then the page.
-void paint(PlotState& ps, QPainter& painter, const ExportOptions& o, double scale, bool raster) {
+void paint(const PlotPage& ps, QPainter& painter, const ExportOptions& o, double scale,
+           bool raster) {
   painter.fillRect(QRectF(0, 0, o.width, o.height), Qt::white);
   QtSurface surface(painter, o.width, o.height, scale, plotFont(o.fontFamily, o.fontSize), raster);
   drawPage(ps, surface);
@@ -40,16 +41,17 @@ bool isPlotFileName(const std::string& path) {
   return ext == "png" || ext == "svg" || ext == "pdf";
 }
 
-void setExportPage(PlotState& ps, const ExportOptions& o) {
+PageSpec exportPageSpec(const ExportOptions& o) {
   QFont font = plotFont(o.fontFamily, o.fontSize);
-  ps.page.width = o.width;
-  ps.page.height = o.height;
-  ps.page.charwidth =
-      static_cast<int>(QFontMetricsF(font).horizontalAdvance(QLatin1Char('0')) + 0.5);
-  ps.page.charht = static_cast<int>(textHeight(font) + 0.5);
+  PageSpec page;
+  page.width = o.width;
+  page.height = o.height;
+  page.charwidth = static_cast<int>(QFontMetricsF(font).horizontalAdvance(QLatin1Char('0')) + 0.5);
+  page.charht = static_cast<int>(textHeight(font) + 0.5);
+  return page;
 }
 
-bool exportPage(PlotState& ps, const std::string& path, const ExportOptions& o,
+bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions& o,
                 std::string* error) {
   const QString name = QString::fromStdString(path);
   const std::string ext = extensionOf(path);

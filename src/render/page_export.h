@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plot/plot_state.h"
+#include "plot/plot_page.h"
 
 namespace orv {
 
@@ -17,12 +17,12 @@ struct ExportOptions {
 // True when [path] ends in .png, .svg or .pdf (any case).
 bool isPlotFileName(const std::string& path);
 
-// Sets [ps]'s page to the export page and font, for the checks of a run.
-void setExportPage(PlotState& ps, const ExportOptions& options);
+// The export page and its font's metrics, for the checks of a run.
+PageSpec exportPageSpec(const ExportOptions& options);
 
-// Draws the page of [ps] into [path]. False with [error] set when the file
-// cannot be written.
-bool exportPage(PlotState& ps, const std::string& path, const ExportOptions& options,
+// Draws [page] into [path]. False with [error] set when the file cannot be
+// written.
+bool exportPage(const PlotPage& page, const std::string& path, const ExportOptions& options,
                 std::string* error);
 
 }  // namespace orv

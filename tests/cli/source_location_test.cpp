@@ -1,4 +1,4 @@
-#include "cli/source_location.h"
+#include "session/source_location.h"
 
 #include <gtest/gtest.h>
 

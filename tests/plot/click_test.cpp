@@ -27,10 +27,10 @@ TEST(ClickTest, NearestPointOfTheThirdTrace) {
   RecordingSurface s = testSurface();
   ASSERT_TRUE(PlotClick(r.plot(), s, h + 3, v - 2));
   EXPECT_EQ(r.plot().click.trace, 3);
-  EXPECT_EQ(showplotinfo(r.plot()), "trace 3  X:4  Y:7");
+  EXPECT_EQ(showplotinfo(r.plot(), r.plot().click), "trace 3  X:4  Y:7");
   // Ten units away is too far.
   EXPECT_FALSE(PlotClick(r.plot(), s, h + 10, v + 10 + 40));
-  EXPECT_EQ(showplotinfo(r.plot()), "Ylo:0  Yhi:10");
+  EXPECT_EQ(showplotinfo(r.plot(), r.plot().click), "Ylo:0  Yhi:10");
 }
 
 TEST(ClickTest, EqualDistancesKeepTheFirstPointMet) {
@@ -64,7 +64,7 @@ TEST(ClickTest, LogAxesShowValuesConvertedBack) {
   RecordingSurface s = testSurface();
   ASSERT_TRUE(PlotClick(r.plot(), s, h, v));
   EXPECT_EQ(r.plot().click.x, 2);
-  EXPECT_EQ(showplotinfo(r.plot()), "trace 1  X:100  Y:3");
+  EXPECT_EQ(showplotinfo(r.plot(), r.plot().click), "trace 1  X:100  Y:3");
 }
 
 TEST(ClickTest, ImageCells) {
@@ -76,10 +76,10 @@ TEST(ClickTest, ImageCells) {
   int h, v;
   pagePoint(r, 0, 2.5, 1.5, &h, &v);  // first index 3, second index 2
   ASSERT_TRUE(PlotClick(r.plot(), s, h, v));
-  EXPECT_EQ(showplotinfo(r.plot()), "image[3,2]  X:3  Y:2  Z:32");
+  EXPECT_EQ(showplotinfo(r.plot(), r.plot().click), "image[3,2]  X:3  Y:2  Z:32");
   pagePoint(r, 0, 1.5, 0.5, &h, &v);
   ASSERT_TRUE(PlotClick(r.plot(), s, h, v));
-  EXPECT_EQ(showplotinfo(r.plot()), "image[2,1]  X:2  Y:1  Z:?");
+  EXPECT_EQ(showplotinfo(r.plot(), r.plot().click), "image[2,1]  X:2  Y:1  Z:?");
   // Just below the plot area is outside the image.
   pagePoint(r, 0, 0.5, 0, &h, &v);
   EXPECT_FALSE(PlotClick(r.plot(), s, h, v - 3));

@@ -44,7 +44,7 @@ class RenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     engine_ = makeEngine(host_);
-    setExportPage(engine_->plot(), options_);
+    engine_->plot().page = exportPageSpec(options_);
     MemoryText text(utf8ToUtf16(kSheet));
     RunOutcome out;
     runOnLargeStack([&] { out = engine_->run(text); });
@@ -130,7 +130,7 @@ TEST(PlotFontTest, HelveticaResolvesToAnInstalledFamilyWithCharacterMetrics) {
         << info.family().toStdString();
   }
   PlotState ps;
-  setExportPage(ps, ExportOptions{});
+  ps.page = exportPageSpec(ExportOptions{});
   EXPECT_GE(ps.page.charwidth, 6);
   EXPECT_LE(ps.page.charwidth, 8);
   EXPECT_GE(ps.page.charht, 12);

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace orv::cli {
+namespace orv {
 
 struct SourceLocation {
   std::size_t line = 1;    // 1-based; CR, LF and CR LF each end a line
@@ -15,4 +15,4 @@ struct SourceLocation {
 // counts as the end.
 SourceLocation locate(std::u16string_view text, std::size_t pos);
 
-}  // namespace orv::cli
+}  // namespace orv

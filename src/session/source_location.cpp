@@ -1,8 +1,8 @@
-#include "cli/source_location.h"
+#include "session/source_location.h"
 
 #include <algorithm>
 
-namespace orv::cli {
+namespace orv {
 
 SourceLocation locate(std::u16string_view text, std::size_t pos) {
   pos = std::min(pos, text.size());
@@ -25,4 +25,4 @@ SourceLocation locate(std::u16string_view text, std::size_t pos) {
   return where;
 }
 
-}  // namespace orv::cli
+}  // namespace orv

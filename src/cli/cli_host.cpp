@@ -1,0 +1,26 @@
+#include "cli/cli_host.h"
+
+#include "base/macroman.h"
+#include "render/qt_surface.h"
+#include "session/source_location.h"
+
+namespace orv::cli {
+
+void CliHost::bugAlert(std::string_view text) {
+  console_.line("orvanel: internal: " + bytesToUtf8(text));
+}
+
+std::shared_ptr<const Picture> CliHost::loadPicture(const std::string& path) {
+  return loadPictureFile(path);
+}
+
+// A fault in an included worksheet is reported at its own place first.
+void CliHost::includeFailed(const std::string& path, const std::u16string& text, std::size_t pos,
+                            std::string_view message) {
+  SourceLocation where = locate(text, pos);
+  if (!message.empty() && message[0] == ' ') message.remove_prefix(1);
+  console_.line(path + ":" + std::to_string(where.line) + ":" + std::to_string(where.column) +
+                ": " + bytesToUtf8(message));
+}
+
+}  // namespace orv::cli

@@ -9,14 +9,10 @@
 #include <numbers>
 #include <random>
 
-#include "base/large_stack.h"
-#include "base/macroman.h"
-#include "lang/memory_text.h"
 #include "packages/fftmain.h"
 #include "packages/registry.h"
 #include "packages/svdcmp.h"
-#include "session/engine_assembly.h"
-#include "sheet_runner.h"
+#include "worksheet.h"
 
 namespace orv::test {
 namespace {
@@ -45,14 +41,13 @@ std::vector<Complex> dft(const std::vector<Complex>& x) {
 
 // A worksheet run with every add-on function enabled, whose engine stays
 // alive so that the variables the packages stored can be read afterwards.
-class Live {
+class Live : public Worksheet {
  public:
   explicit Live(const std::string& sheet) {
-    for (std::size_t i = 0; i < engine.registry().functions().size(); ++i)
-      engine.setAddOnEnabled(static_cast<int>(i), true);
-    MemoryText t(utf8ToUtf16(sheet));
-    runOnLargeStack([&] { outcome = engine.run(t); });
-    text = t.utf8();
+    enableAddOns();
+    SheetResult r = run(sheet);
+    outcome = r.outcome;
+    text = r.text;
   }
   // The value of a scalar variable; NaN when it has none.
   double value(const char* name) {
@@ -79,9 +74,7 @@ class Live {
     });
     return out;
   }
-  RecordingHost host;
-  std::unique_ptr<Engine> engineOwner = makeEngine(host);
-  Engine& engine = *engineOwner;
+  Engine& engine = Worksheet::engine();
   RunOutcome outcome;
   std::string text;
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lang/engine.h"
+#include "lang/register_guard.h"
 
 namespace orv {
 
@@ -156,8 +157,7 @@ bool Engine::setnsyms(TableRange* range) {
 
 // The text of one cell: the value's result text, a string in quotes, or '?'.
 std::string Engine::tablenum(ExprNode* e, int width) {
-  gmissidx = 0;
-  gdim = 0;
+  RegisterGuard guard(*this);
   getstr = nullptr;
   double v;
   std::string value;
@@ -171,7 +171,6 @@ std::string Engine::tablenum(ExprNode* e, int width) {
     value = "?";
   }
   getstr = nullptr;
-  gmissidx = 0;
   char cell[128];
   std::snprintf(cell, sizeof cell, "%*s", width, value.c_str());
   return cell;

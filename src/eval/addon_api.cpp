@@ -7,6 +7,7 @@
 
 #include "lang/addons.h"
 #include "lang/engine.h"
+#include "lang/register_guard.h"
 
 namespace orv {
 
@@ -56,13 +57,11 @@ bool Engine::GetParmVal(int i, double* v) { return evalArgument(i, v); }
 ExprNode* Engine::MakeParmExpr(int i) { return makeparm(i); }
 
 bool Engine::ProbeExpr(ExprNode* e, double* v, bool* isarray, int64_t* size) {
-  gmissidx = 0;
-  gdim = 0;
-  bool known = EvalExpr(e, v);
-  *isarray = !known && gmissidx;
-  *size = gdim;
-  gmissidx = 0;
-  return known;
+  RegisterGuard::Probe p = RegisterGuard(*this).probe(e);
+  *v = p.value;
+  *isarray = p.isArray();
+  *size = p.size;
+  return p.known;
 }
 
 double* Engine::AddIndex(ExprNode** e) {

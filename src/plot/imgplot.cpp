@@ -7,6 +7,7 @@
 
 #include "base/macroman.h"
 #include "lang/engine.h"
+#include "lang/register_guard.h"
 #include "plot/plot.h"
 
 namespace orv {
@@ -144,11 +145,8 @@ void AddGraphic(Engine& e, ExprNode* name, ExprNode* rect) {
   }
   double where[4] = {0, 0, 0, 0};
   if (rect) {
-    e.gmissidx = 0;
-    e.gdim = 0;
-    bool known = e.EvalExpr(rect, &v);
-    bool four = !known && e.gmissidx == 1 && e.gdim == 4;
-    e.gmissidx = 0;
+    RegisterGuard::Probe p = RegisterGuard(e).probe(rect);
+    bool four = p.missing == 1 && p.size == 4;
     if (four) {
       double* k = e.AddLoopIndex();
       for (int i = 0; i < 4 && four; ++i) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "lang/engine.h"
+#include "lang/register_guard.h"
 #include "plot/plot.h"
 
 namespace orv {
@@ -121,13 +122,10 @@ void freeX(Engine& e) {
 int optsym(Engine& e, const char* name, double* out) {
   Symbol* s = e.symref(name);
   if (s->nparams > 0) return 0;
-  e.gmissidx = 0;
-  e.gdim = 0;
   e.getstr = nullptr;
-  double v = 0;
-  bool known = e.evalvar(s, &v);
-  bool valid = known && !std::isinf(v);
-  e.gmissidx = 0;
+  RegisterGuard::Probe p = RegisterGuard(e).probe(s);
+  const double v = p.value;
+  bool valid = p.known && !std::isinf(v);
   e.getstr = nullptr;
   e.uknvar = nullptr;
   if (!valid && s->def) e.errmsg2(" %s:?", name);

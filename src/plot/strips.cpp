@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "lang/engine.h"
+#include "lang/register_guard.h"
 #include "plot/plot.h"
 
 namespace orv {
@@ -34,13 +35,10 @@ void setht(Engine& e) {
   for (Strip& s : ps.strips) s.height = 0;
   Symbol* s = e.symref("Ystrips");
   if (s->nparams) return;
-  e.gmissidx = 0;
-  e.gdim = 0;
-  double v;
-  bool known = e.evalvar(s, &v);
-  const bool isArray = !known && e.gmissidx;
-  const int64_t c = e.gdim;
-  e.gmissidx = 0;
+  RegisterGuard::Probe p = RegisterGuard(e).probe(s);
+  double v = p.value;
+  const bool known = p.known, isArray = p.isArray();
+  const int64_t c = p.size;
   e.uknvar = nullptr;
   if (known) {
     if (v > 0 && v <= kMaxStrips) {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "lang/engine.h"
+#include "lang/register_guard.h"
 #include "plot/frame.h"
 #include "plot/plot.h"
 
@@ -117,12 +118,9 @@ void xyarray(Engine& e, ExprNode* tree, int trace) {
   const StripAxes& a = ps.work;
   double* xp = ps.xptr;
   *xp = 0;
-  e.gmissidx = 0;
-  e.gdim = 0;
-  double v;
-  bool known = e.EvalExpr(tree, &v);
-  int64_t c = !known && e.gmissidx ? e.gdim : 0;
-  e.gmissidx = 0;
+  RegisterGuard guard(e);
+  RegisterGuard::Probe whole = guard.probe(tree);
+  int64_t c = whole.isArray() ? whole.size : 0;
   int64_t n = c > 0 ? c : ps.nsteps;
   const bool list = c == 2;
   double* comp;
@@ -130,11 +128,8 @@ void xyarray(Engine& e, ExprNode* tree, int trace) {
   if (list) {
     // The first index chooses X or Y; the length comes from the X part.
     comp = e.AddLoopIndex();
-    e.gmissidx = 0;
-    e.gdim = 0;
-    bool k = e.EvalExpr(tree, &v);
-    n = !k && e.gmissidx && e.gdim > 0 ? e.gdim : ps.nsteps;
-    e.gmissidx = 0;
+    RegisterGuard::Probe x = guard.probe(tree);
+    n = x.isArray() && x.size > 0 ? x.size : ps.nsteps;
     e.RemoveLoopIndex();
     point = e.AddLoopIndex();
     comp = e.AddLoopIndex();
@@ -193,14 +188,10 @@ void yarray(Engine& e, ExprNode* tree, int trace, int64_t size) {
   ExprNode* xdef = xs->def;
   xs->def = nullptr;
   e.uknvar = nullptr;
-  e.gmissidx = 0;
-  e.gdim = 0;
-  double v;
-  bool known = e.EvalExpr(tree, &v);
-  const bool twoD = !known && e.gmissidx;
-  const bool ofX = !known && !twoD && e.uknvar == xs;
+  RegisterGuard::Probe p = RegisterGuard(e).probe(tree);
+  const bool twoD = p.isArray();
+  const bool ofX = !p.known && !twoD && e.uknvar == xs;
   xs->def = xdef;
-  e.gmissidx = 0;
   e.uknvar = nullptr;
   if (twoD || n == 2) {
     e.RemoveLoopIndex();
@@ -235,6 +226,7 @@ void yarray(Engine& e, ExprNode* tree, int trace, int64_t size) {
     for (int64_t i = 1; i <= n && !e.stop; ++i, x += step) {
       *k = static_cast<double>(i);
       *ps.xptr = x;
+      double v;
       bool ok = value(e, tree, &v);
       if (ok && ylog) v = std::log10(v);
       float f = ok ? static_cast<float>(v) : NAN;
@@ -257,13 +249,9 @@ void AddTrace(Engine& e, ExprNode* tree) {
   PlotState& ps = e.plot();
   if (!ps.xptr) return;
   *ps.xptr = ps.work.xmin;
-  e.gmissidx = 0;
-  e.gdim = 0;
-  double v;
-  bool known = e.EvalExpr(tree, &v);
-  int missing = known ? 0 : e.gmissidx;
-  int64_t size = e.gdim;
-  e.gmissidx = 0;
+  RegisterGuard::Probe p = RegisterGuard(e).probe(tree);
+  const int missing = p.missing;
+  const int64_t size = p.size;
   e.gdim = 0;
   if (missing >= 2)
     xyarray(e, tree, ps.plottrace);

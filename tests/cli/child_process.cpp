@@ -13,18 +13,13 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "files.h"
+
 extern char** environ;
 
 namespace orv::cli::test {
 
 namespace {
-
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> childEnvironment(const std::string& configHome) {
   std::vector<std::string> env;
@@ -128,7 +123,7 @@ ChildResult Child::wait() {
   int status = 0;
   if (terminal_ < 0) {
     waitpid(pid_, &status, 0);
-    result.err = slurp(errPath_);
+    result.err = orv::test::readFile(errPath_);
   } else {
     // The terminal must be read while the child runs, or its writes could block.
     do {
@@ -139,7 +134,7 @@ ChildResult Child::wait() {
   }
   waited_ = true;
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (pipeRead_ < 0) result.out = slurp(outPath_);
+  if (pipeRead_ < 0) result.out = orv::test::readFile(outPath_);
   return result;
 }
 

@@ -9,11 +9,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "../engine/resource_builder.h"
 #include "base/apple_double.h"
 #include "base/macroman.h"
 #include "child_process.h"
 #include "doc/rtf_reader.h"
+#include "files.h"
+#include "resource_builder.h"
 
 namespace orv::cli::test {
 namespace {
@@ -26,32 +27,19 @@ constexpr char kCheck[] = "\xE2\x88\x9A\n";  // √
 
 class DocumentCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "orvanel-doc-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    fs::create_directories(dir_ / "config" / "Orvanel");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { fs::create_directories(dir_ / "config" / "Orvanel"); }
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   std::string write(const std::string& name, const std::string& content) {
-    std::ofstream(path(name), std::ios::binary) << content;
+    orv::test::writeFile(path(name), content);
     return path(name);
   }
-
-  static std::string readPath(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  std::string read(const std::string& name) const { return readPath(path(name)); }
+  std::string read(const std::string& name) const { return orv::test::readFile(path(name)); }
 
   // Copies a document made by another program into the scratch folder.
   std::string fixture(const std::string& name, const std::string& as) {
-    return write(as, readPath(std::string(ORVANEL_DOC_DATA_DIR) + "/" + name));
+    return write(as, orv::test::readFile(std::string(ORVANEL_DOC_DATA_DIR) + "/" + name));
   }
 
   ChildResult run(std::vector<std::string> args) {
@@ -63,7 +51,8 @@ class DocumentCommandTest : public ::testing::Test {
 
   std::string comment(const std::string& name) { return utf16ToUtf8(readRtf(read(name)).comment); }
 
-  fs::path dir_;
+  orv::test::TempDir tmp_;
+  fs::path dir_ = tmp_.path();
 };
 
 TEST_F(DocumentCommandTest, AWorksheetSavedByAnotherRtfEditorRuns) {
@@ -148,7 +137,8 @@ TEST_F(DocumentCommandTest, ConvertBetweenRtfAndPlainText) {
   ChildResult r = run({"convert", path("in.rtf"), path("plain.txt")});
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(read("plain.txt"), readPath(std::string(ORVANEL_DOC_DATA_DIR) + "/circle.txt"));
+  EXPECT_EQ(read("plain.txt"),
+            orv::test::readFile(std::string(ORVANEL_DOC_DATA_DIR) + "/circle.txt"));
   r = run({"convert", path("plain.txt"), path("again.ov")});
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(utf8ToUtf16(read("plain.txt")), readRtf(read("again.ov")).text);

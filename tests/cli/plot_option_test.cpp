@@ -9,6 +9,7 @@
 
 #include "child_process.h"
 #include "cli/options.h"
+#include "files.h"
 
 namespace orv::cli::test {
 namespace {
@@ -45,17 +46,11 @@ TEST(PlotOptionTest, RejectsOtherFileTypesAndSizes) {
 
 class PlotRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "orvanel-plot-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    fs::create_directory(dir_ / "config");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { fs::create_directory(dir_ / "config"); }
 
   ChildResult run(const std::string& sheet, std::vector<std::string> options) {
     std::string file = (dir_ / "sheet.txt").string();
-    std::ofstream(file, std::ios::binary) << sheet;
+    orv::test::writeFile(file, sheet);
     ChildSetup s;
     s.args = {"run"};
     s.args.insert(s.args.end(), options.begin(), options.end());
@@ -66,7 +61,8 @@ class PlotRunTest : public ::testing::Test {
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-  fs::path dir_;
+  orv::test::TempDir tmp_;
+  fs::path dir_ = tmp_.path();
 };
 
 // Width and height of a PNG file from its header.

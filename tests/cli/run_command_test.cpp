@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "child_process.h"
+#include "files.h"
 
 namespace orv::cli::test {
 namespace {
@@ -27,27 +28,15 @@ constexpr char kEndless[] = "x = 0\nx := x + 1 while 1\n";
 
 class RunCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "orvanel-cli-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    fs::create_directory(dir_ / "config");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { fs::create_directory(dir_ / "config"); }
 
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   std::string write(const std::string& name, const std::string& content) {
-    std::ofstream(path(name), std::ios::binary) << content;
+    orv::test::writeFile(path(name), content);
     return path(name);
   }
-
-  std::string read(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string read(const std::string& name) const { return orv::test::readFile(path(name)); }
 
   ChildSetup setup(std::vector<std::string> args) const {
     ChildSetup s;
@@ -70,7 +59,8 @@ class RunCommandTest : public ::testing::Test {
 
   std::string scratch() const { return dir_.string(); }
 
-  fs::path dir_;
+  orv::test::TempDir tmp_;
+  fs::path dir_ = tmp_.path();
 };
 
 TEST_F(RunCommandTest, SuccessfulRunPrintsTheWorksheetWithResults) {

@@ -5,20 +5,25 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <fstream>
 
+#include "files.h"
 #include "packages/registry.h"
 
 namespace orv::cli {
 namespace {
 
-// Reads the user defaults from a settings file holding [content].
-DocSettings defaultsFrom(const std::string& content) {
+// What [read] finds in a settings file holding [content].
+template <class Read>
+auto fromStore(const std::string& content, Read read) {
   QTemporaryDir dir;
   std::string path = dir.filePath("Orvanel.conf").toStdString();
-  std::ofstream(path) << content;
+  orv::test::writeFile(path, content);
   QSettings store(QString::fromStdString(path), QSettings::IniFormat);
-  return readUserDefaults(store);
+  return read(store);
+}
+
+DocSettings defaultsFrom(const std::string& content) {
+  return fromStore(content, [](QSettings& s) { return readUserDefaults(s); });
 }
 
 void expectSettings(const DocSettings& s, int format, int places, bool degrees) {
@@ -38,11 +43,9 @@ TEST(UserDefaultsTest, ReadsStoredValuesWithFixedTwoPlacesRadiansForAFreshUser) 
 // The add-on functions a run defines, from --enable or the stored states.
 std::vector<bool> enabledFrom(const std::string& content, std::optional<std::string> enable,
                               std::string* unknown) {
-  QTemporaryDir dir;
-  std::string path = dir.filePath("Orvanel.conf").toStdString();
-  std::ofstream(path) << content;
-  QSettings store(QString::fromStdString(path), QSettings::IniFormat);
-  return enabledFunctions(standardRegistry(), enable, store, unknown);
+  return fromStore(content, [&](QSettings& s) {
+    return enabledFunctions(standardRegistry(), enable, s, unknown);
+  });
 }
 
 TEST(UserDefaultsTest, AddOnFunctionsAreDisabledUnlessStoredOrGiven) {
@@ -74,11 +77,7 @@ TEST(UserDefaultsTest, UnusableValuesFallBackToTheDefaults) {
 }
 
 DocPrefs documentDefaultsFrom(const std::string& content) {
-  QTemporaryDir dir;
-  std::string path = dir.filePath("Orvanel.conf").toStdString();
-  std::ofstream(path) << content;
-  QSettings store(QString::fromStdString(path), QSettings::IniFormat);
-  return readDocumentDefaults(store);
+  return fromStore(content, [](QSettings& s) { return readDocumentDefaults(s); });
 }
 
 TEST(UserDefaultsTest, ADocumentWithoutSettingsStartsFromTheWholeDefaultsTable) {

@@ -7,8 +7,7 @@
 #include "doc/stxcolor.h"
 #include "lang/engine.h"
 #include "packages/registry.h"
-#include "session/engine_assembly.h"
-#include "sheet_runner.h"
+#include "worksheet.h"
 
 namespace orv::test {
 namespace {
@@ -70,9 +69,8 @@ TEST(Colouring, EnabledAddOnFunctionsAndTheSettingNames) {
   const Registry& registry = standardRegistry();
   ASSERT_FALSE(registry.functions().empty());
   const std::string name = registry.functions()[0].name;
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& engine = *engineOwner;
+  Worksheet w;
+  Engine& engine = w.engine();
   EXPECT_EQ(colour(name + "(a)", SyntaxWords(enabledAddOnNames(engine))), "");
   engine.setAddOnEnabled(0, true);
   EXPECT_EQ(colour(name + "(a) + myvar", SyntaxWords(enabledAddOnNames(engine))), "4:" + name);

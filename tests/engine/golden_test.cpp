@@ -3,25 +3,17 @@
 // "-- options: ..." sets the run's format, places and angle unit; "once"
 // there skips the check that a second run leaves the text unchanged;
 // "addons" enables every add-on function.
+#include "golden.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
-#include "sheet_runner.h"
-
-namespace fs = std::filesystem;
+#include "files.h"
+#include "worksheet.h"
 
 namespace orv::test {
 namespace {
-
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 struct Options {
   DocSettings settings;
@@ -50,33 +42,19 @@ Options optionsOf(const std::string& sheet) {
 class GoldenSheet : public testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenSheet, MatchesExpected) {
-  fs::path dir = ORVANEL_SHEETS_DIR;
-  fs::path input = dir / (GetParam() + ".ov");
-  fs::path expected = dir / (GetParam() + ".expected");
-  std::string sheet = readFile(input);
+  const std::filesystem::path dir = ORVANEL_SHEETS_DIR;
+  std::string sheet = readFile(dir / (GetParam() + ".ov"));
   Options o = optionsOf(sheet);
   SheetResult first = runSheet(sheet, o.settings, o.enableAll);
-  std::string got = describe(first);
-  if (!fs::exists(expected) || std::getenv("ORVANEL_UPDATE_GOLDEN")) {
-    std::ofstream(expected, std::ios::binary) << got;
-    GTEST_SKIP() << "wrote " << expected;
-  }
-  EXPECT_EQ(readFile(expected), got);
+  expectGolden(dir / (GetParam() + ".expected"), describe(first));
   if (!o.once && first.ok) {
     SheetResult second = runSheet(first.text, o.settings, o.enableAll);
     EXPECT_EQ(first.text, second.text) << "a second run changed the text";
   }
 }
 
-std::vector<std::string> sheetNames() {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(ORVANEL_SHEETS_DIR))
-    if (e.path().extension() == ".ov") names.push_back(e.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Sheets, GoldenSheet, testing::ValuesIn(sheetNames()),
+INSTANTIATE_TEST_SUITE_P(Sheets, GoldenSheet,
+                         testing::ValuesIn(goldenNames(ORVANEL_SHEETS_DIR, ".ov")),
                          [](const testing::TestParamInfo<std::string>& i) {
                            std::string n = i.param;
                            for (char& c : n)

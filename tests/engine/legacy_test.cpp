@@ -14,6 +14,7 @@
 #include "base/fork_files.h"
 #include "base/resource_file.h"
 #include "doc/legacy_prefs.h"
+#include "files.h"
 #include "resource_builder.h"
 
 namespace orv::test {
@@ -276,28 +277,24 @@ TEST(AppleDouble, EntriesRoundTripAndDamagedEntriesAreLeftOut) {
 }
 
 TEST(AppleDouble, ResourceForkFromTheSideFileOrTheExtendedAttribute) {
-  namespace fs = std::filesystem;
-  std::string pattern = (fs::temp_directory_path() / "orvanel-fork-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  fs::path dir = pattern;
-  std::string sheet = (dir / "sheet").string();
-  std::ofstream(sheet) << "x = 1\n";
+  TempDir dir;
+  std::string sheet = dir.path("sheet");
+  writeFile(sheet, "x = 1\n");
   EXPECT_FALSE(readResourceFork(sheet));
 
   AppleDouble a;
   a.resourceFork = "from the side file";
-  std::ofstream(appleDoublePath(sheet), std::ios::binary) << writeAppleDouble(a);
+  writeFile(appleDoublePath(sheet), writeAppleDouble(a));
   EXPECT_EQ(readResourceFork(sheet), "from the side file");
   EXPECT_FALSE(readFinderInfo(sheet));
 
-  fs::remove(appleDoublePath(sheet));
+  std::filesystem::remove(appleDoublePath(sheet));
   const std::string value = "from the attribute";
   if (setxattr(sheet.c_str(), "user.com.apple.ResourceFork", value.data(), value.size(), 0) == 0) {
     EXPECT_EQ(readResourceFork(sheet), value);
   } else {
     std::printf("(extended attributes not supported here: errno %d)\n", errno);
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <limits>
 
-#include "sheet_runner.h"
+#include "worksheet.h"
 
 namespace orv::test {
 namespace {
 
 std::string text(double x, int format, int places) {
-  RecordingHost host;
+  FakeHost host;
   Engine e(host);
   e.setSettings({NumberFormat{format}, places, false});
   char out[kNumberText];

@@ -6,23 +6,19 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "base/macroman.h"
 #include "doc/rtf_reader.h"
 #include "doc/rtf_writer.h"
 #include "doc/stxcolor.h"
+#include "files.h"
 
 namespace orv::test {
 namespace {
 
 std::string readData(const std::string& name) {
-  std::ifstream in(std::string(ORVANEL_DOC_DATA_DIR) + "/" + name, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return readFile(std::string(ORVANEL_DOC_DATA_DIR) + "/" + name);
 }
 
 std::string textOf(std::string_view rtf) { return utf16ToUtf8(readRtf(rtf).text); }
@@ -210,18 +206,15 @@ TEST(RtfWriter, AnotherReaderShowsTheSameText) {
   if (std::system("command -v unrtf >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "unrtf is not installed (apt-get install unrtf); the check of "
                     "written_by_orvanel.rtf covers the writer without it";
-  char dir[] = "/tmp/orvanel-rtf-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  std::string path = std::string(dir) + "/sheet.rtf";
+  TempDir dir;
+  std::string path = dir.path("sheet.rtf");
   // unrtf's text mode writes Latin-1 and shows a tab as blanks and a line end.
   std::string latin1 = "x = 2 * 3 -- {b} \\ \xB5 \xE9\ny = x\n";
   std::u16string text;
   for (unsigned char c : latin1) text += c;
-  std::ofstream(path, std::ios::binary) << writeRtf(text, {{0, 1, kStyleBrown}}, {}, u"c");
+  writeFile(path, writeRtf(text, {{0, 1, kStyleBrown}}, {}, u"c"));
   std::string out = runCommand("unrtf --text " + path + " 2>/dev/null");
   std::string html = runCommand("unrtf --html " + path + " 2>/dev/null");
-  std::remove(path.c_str());
-  rmdir(dir);
   // unrtf puts a banner of '#' lines before the text.
   std::size_t body = out.find("-----------------\n");
   ASSERT_NE(body, std::string::npos) << out;

@@ -5,11 +5,9 @@
 #include <atomic>
 #include <thread>
 
-#include "base/large_stack.h"
 #include "base/macroman.h"
 #include "lang/memory_text.h"
-#include "session/engine_assembly.h"
-#include "sheet_runner.h"
+#include "worksheet.h"
 
 namespace orv::test {
 namespace {
@@ -40,9 +38,8 @@ TEST(MemoryText, KeepsCharactersOutsideTheEightBitSet) {
 }
 
 TEST(TextBuffer, EditsKeepBufferPositionsValid) {
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& e = *engineOwner;
+  Worksheet w;
+  Engine& e = w.engine();
   MemoryText t(u"0123456789abcdefghijklmnop");
   e.WESetTextStorage(&t, 0, t.bytes());
   e.lastsel = 10;
@@ -76,36 +73,25 @@ TEST(Run, CharactersOutsideMacRomanSurviveAndAreUnrecognizedInCode) {
 }
 
 TEST(Run, StopBeforeTheRunEvaluatesNothing) {
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& e = *engineOwner;
-  std::atomic<bool> stop{true};
-  e.setStopRequest(&stop);
-  MemoryText t(u"x = 2\nx=\ny\n");
-  RunOutcome out;
-  runOnLargeStack([&] { out = e.run(t); });
-  EXPECT_TRUE(out.ok);
-  EXPECT_EQ(out.status, " stopped");
-  EXPECT_EQ(t.utf8(), "x = 2\nx:\ny:\n");
+  Worksheet w;
+  w.stop = true;
+  SheetResult r = w.run("x = 2\nx=\ny\n");
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.rawStatus, " stopped");
+  EXPECT_EQ(r.text, "x = 2\nx:\ny:\n");
 }
 
 TEST(Run, StopDuringALongEvaluation) {
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& e = *engineOwner;
-  std::atomic<bool> stop{false};
-  e.setStopRequest(&stop);
-  MemoryText t(u"sum(i, i, 1, 1e12)\n1+1\n");
-  RunOutcome out;
+  Worksheet w;
   std::thread stopper([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    stop = true;
+    w.stop = true;
   });
-  runOnLargeStack([&] { out = e.run(t); });
+  SheetResult r = w.run("sum(i, i, 1, 1e12)\n1+1\n");
   stopper.join();
-  EXPECT_TRUE(out.ok);
-  EXPECT_EQ(out.status, " stopped");
-  EXPECT_EQ(t.utf8(), "sum(i, i, 1, 1e12):\n1+1:\n");
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.rawStatus, " stopped");
+  EXPECT_EQ(r.text, "sum(i, i, 1, 1e12):\n1+1:\n");
 }
 
 TEST(Run, TenThousandAndOneNestedCallsFit) {
@@ -117,14 +103,10 @@ TEST(Run, TenThousandAndOneNestedCallsFit) {
 }
 
 TEST(Run, ASmallStackEndsTheRunInsteadOfCrashing) {
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& e = *engineOwner;
-  MemoryText t(u"f(n) = f(n-1) + 1 when n > 0, 0\nf(10000)=\n");
-  RunOutcome out;
-  ASSERT_TRUE(runOnLargeStack([&] { out = e.run(t); }, std::size_t(1) << 20));
-  EXPECT_FALSE(out.ok);
-  EXPECT_EQ(out.status, " evaluation too deeply nested");
+  Worksheet w;
+  SheetResult r = w.run("f(n) = f(n-1) + 1 when n > 0, 0\nf(10000)=\n", std::size_t(1) << 20);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.rawStatus, " evaluation too deeply nested");
 }
 
 TEST(Run, FullStringPoolEndsThePass) {
@@ -148,34 +130,17 @@ TEST(Run, DeepNestingIsReported) {
   std::string chain = "1";
   for (int i = 0; i < 100000; ++i) chain += "+1";
   EXPECT_EQ(runSheet(chain + "\n").text, chain + ":100001.00\n");
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& e = *engineOwner;
-  MemoryText t(utf8ToUtf16(chain + "\n"));
-  RunOutcome out;
-  runOnLargeStack([&] { out = e.run(t); }, std::size_t(1) << 20);
-  EXPECT_EQ(out.status, " evaluation too deeply nested");
+  Worksheet w;
+  EXPECT_EQ(w.run(chain + "\n", std::size_t(1) << 20).rawStatus, " evaluation too deeply nested");
 }
 
-TEST(Run, TabWidth) {
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& e = *engineOwner;
-  MemoryText t(u"Tabwidth = 900\n");
-  RunOutcome out;
-  runOnLargeStack([&] { out = e.run(t); });
-  EXPECT_EQ(out.tabWidth, 900);
-}
+TEST(Run, TabWidth) { EXPECT_EQ(runSheet("Tabwidth = 900\n").outcome.tabWidth, 900); }
 
 TEST(Run, RepeatedRunsInOneEngineLeaveNoNodesBehind) {
-  RecordingHost host;
-  auto engineOwner = makeEngine(host);
-  Engine& e = *engineOwner;
-  for (int i = 0; i < 3; ++i) {
-    MemoryText t(u"f(x) = x^2\na = {1, f(2), 3}\na=\nsum(f(k), k, 1, 4)=\nu + 1\n");
-    runOnLargeStack([&] { e.run(t); });
-  }
-  EXPECT_TRUE(host.alerts.empty()) << host.alerts[0];
+  Worksheet w;
+  for (int i = 0; i < 3; ++i)
+    w.run("f(x) = x^2\na = {1, f(2), 3}\na=\nsum(f(k), k, 1, 4)=\nu + 1\n");
+  EXPECT_TRUE(w.host.alerts.empty()) << w.host.alerts[0];
 }
 
 }  // namespace

@@ -25,16 +25,6 @@ TEST(NiceDivTest, RoundSpacingsOfOneTwoOrFiveTimesAPowerOfTen) {
   EXPECT_EQ(nicediv(HUGE_VAL), 1);
 }
 
-TEST(NiceFmtTest, DecimalsFollowTheSpacingAndLargeRangesUseExponents) {
-  EXPECT_EQ(nicefmt(0, 1, 0.2), "%1.2f");
-  EXPECT_EQ(nicefmt(0, 1, 0.5), "%1.2f");
-  EXPECT_EQ(nicefmt(0, 1, 0.1), "%1.3f");
-  EXPECT_EQ(nicefmt(0, 10, 2), "%1.0f");
-  EXPECT_EQ(nicefmt(1e6, 2e6, 5e5), "%1.2e");
-  EXPECT_EQ(nicefmt(0.001, 0.002, 0.0002), "%1.5f");
-  EXPECT_EQ(nicefmt(0, 0, 1), "%1.0f");
-}
-
 TEST(YAxisCharsTest, MarginOfTheYNumbers) {
   StripAxes a;
   a.ymin = 0, a.ymax = 1;

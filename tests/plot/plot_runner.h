@@ -1,35 +1,33 @@
-// Runs worksheets for the plot tests and keeps the engine, so that its plot
-// page can be drawn, clicked and inspected afterwards.
+// The worksheet of the plot tests: every add-on function defined, pictures
+// loaded, and the last run's outcome kept beside the engine, whose plot page
+// is then drawn, clicked and inspected.
 #pragma once
 
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "lang/engine.h"
 #include "plot/plot_state.h"
 #include "plot/recording_surface.h"
+#include "worksheet.h"
 
 namespace orv::test {
 
-class PlotHost : public Host {
+class PlotRun : public Worksheet {
  public:
-  void bugAlert(std::string_view text) override { alerts.emplace_back(text); }
-  std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
-  std::vector<std::string> alerts;
-};
+  PlotRun() {
+    enableAddOns();
+    host.pictures = true;
+  }
+  PlotRun& run(const std::string& sheet) {
+    last_ = Worksheet::run(sheet);
+    outcome = last_.outcome;
+    text = last_.text;
+    return *this;
+  }
+  std::string status() const { return last_.status; }
 
-struct PlotRun {
-  PlotHost host;
-  std::unique_ptr<Engine> engine;
   RunOutcome outcome;
   std::string text;  // the worksheet after the run, UTF-8
 
-  PlotRun();
-  // Runs [sheet] (UTF-8), with every add-on function defined.
-  PlotRun& run(const std::string& sheet);
-  PlotState& plot() { return engine->plot(); }
-  std::string status() const;  // UTF-8, without the leading blank
+ private:
+  SheetResult last_;
 };
 
 // A recording surface of the tests' standard page: 640 x 480, characters 7 x 14.

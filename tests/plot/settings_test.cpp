@@ -101,7 +101,7 @@ TEST(SettingsTest, FlagsAndDocumentDefaults) {
   DocSettings s;
   s.hideGrid = true;
   s.boxAxis = true;
-  doc.engine->setSettings(s);
+  doc.settings(s);
   doc.run("plot X\n");
   EXPECT_FALSE(doc.plot().strips[0].axes.has(PF_XGRID | PF_YGRID));
   EXPECT_TRUE(doc.plot().strips[0].axes.has(PF_AXISBOX));

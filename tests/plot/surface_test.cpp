@@ -56,11 +56,5 @@ TEST(SurfaceTest, PathsAreStrokedByTheNextMoveInTheColourThen) {
   EXPECT_EQ(h, 1);
 }
 
-TEST(SurfaceTest, InsetRectxEnlargesWithNegativeValues) {
-  Rect r{100, 10, 50, 60};
-  InsetRectx(&r, -3, -3);
-  EXPECT_EQ(r, (Rect{103, 7, 47, 63}));
-}
-
 }  // namespace
 }  // namespace orv::test

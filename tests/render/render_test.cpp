@@ -13,24 +13,16 @@
 #include <fstream>
 #include <sstream>
 
-#include "base/large_stack.h"
-#include "base/macroman.h"
-#include "lang/engine.h"
-#include "lang/memory_text.h"
+#include "files.h"
 #include "plot/plot_state.h"
 #include "render/page_export.h"
 #include "render/qt_surface.h"
-#include "session/engine_assembly.h"
+#include "worksheet.h"
 
 namespace fs = std::filesystem;
 
 namespace orv::test {
 namespace {
-
-class QuietHost : public Host {
- public:
-  void bugAlert(std::string_view) override {}
-};
 
 constexpr char kSheet[] =
     "Title = \"Three strips\"\n"
@@ -43,30 +35,22 @@ constexpr char kSheet[] =
 class RenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    engine_ = makeEngine(host_);
-    engine_->plot().page = exportPageSpec(options_);
-    MemoryText text(utf8ToUtf16(kSheet));
-    RunOutcome out;
-    runOnLargeStack([&] { out = engine_->run(text); });
-    ASSERT_TRUE(out.plot);
-    ASSERT_EQ(bytesToUtf8(out.status), "\u221A");
-    dir_ = fs::temp_directory_path() / ("orvanel-render-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
+    sheet_.plot().page = exportPageSpec(options_);
+    SheetResult r = sheet_.run(kSheet);
+    ASSERT_TRUE(r.outcome.plot);
+    ASSERT_EQ(r.rawStatus, "\u221A");
+    dir_ = dirOwner_.path();
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string exportTo(const std::string& name) {
     std::string path = (dir_ / name).string();
     std::string error;
-    EXPECT_TRUE(exportPage(engine_->plot(), path, options_, &error)) << error;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    EXPECT_TRUE(exportPage(sheet_.plot(), path, options_, &error)) << error;
+    return readFile(path);
   }
 
-  QuietHost host_;
-  std::unique_ptr<Engine> engine_;
+  Worksheet sheet_;
+  TempDir dirOwner_;
   ExportOptions options_{500, 400};
   fs::path dir_;
 };
@@ -115,10 +99,10 @@ TEST_F(RenderTest, SvgAndPdfHaveThePageSizeInPoints) {
 
 TEST_F(RenderTest, UnknownExtensionsAndUnwritableFilesAreReported) {
   std::string error;
-  EXPECT_FALSE(exportPage(engine_->plot(), (dir_ / "page.gif").string(), options_, &error));
+  EXPECT_FALSE(exportPage(sheet_.plot(), (dir_ / "page.gif").string(), options_, &error));
   EXPECT_FALSE(error.empty());
-  EXPECT_FALSE(exportPage(engine_->plot(), "/nonexistent/dir/p.png", options_, &error));
-  EXPECT_FALSE(exportPage(engine_->plot(), "/nonexistent/dir/p.pdf", options_, &error));
+  EXPECT_FALSE(exportPage(sheet_.plot(), "/nonexistent/dir/p.png", options_, &error));
+  EXPECT_FALSE(exportPage(sheet_.plot(), "/nonexistent/dir/p.pdf", options_, &error));
 }
 
 TEST(PlotFontTest, HelveticaResolvesToAnInstalledFamilyWithCharacterMetrics) {

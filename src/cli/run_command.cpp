@@ -68,6 +68,13 @@ class CliHost : public Host {
     console_.line(path + ":" + std::to_string(where.line) + ":" + std::to_string(where.column) +
                   ": " + statusUtf8(message));
   }
+  // Standard output carries the worksheet; documents for the user go to
+  // standard error.
+  void showText(const std::string& title, std::string_view text) override {
+    std::string utf8 = bytesToUtf8(text);
+    while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r')) utf8.pop_back();
+    console_.line("orvanel: " + title + ":\n" + utf8);
+  }
 
  private:
   Console& console_;
@@ -229,6 +236,7 @@ int runCommand(const RunOptions& options) {
   CliHost host(console, options.overwrite);
   auto engine = std::make_unique<Engine>(host);
   engine->setSettings(settings);
+  engine->setSimulatorCommand(readSimulatorCommand());
   std::string unknownFunction;
   std::vector<bool> enabled =
       enabledFunctions(engine->registry(), options.enable, &unknownFunction);

@@ -74,6 +74,16 @@ DocPrefs readDocumentDefaults() {
   return readDocumentDefaults(store);
 }
 
+std::string readSimulatorCommand(QSettings& store) {
+  QString command = store.value("SpiceCommand").toString().trimmed();
+  return command.isEmpty() ? "ngspice" : command.toStdString();
+}
+
+std::string readSimulatorCommand() {
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Orvanel", "Orvanel");
+  return readSimulatorCommand(store);
+}
+
 DocSettings documentSettings(const DocPrefs& prefs) {
   DocSettings s;
   s.format = prefs.numfmt <= 2 ? prefs.numfmt : 2;

@@ -33,6 +33,11 @@ DocSettings readUserDefaults();
 DocPrefs readDocumentDefaults(QSettings& store);
 DocPrefs readDocumentDefaults();
 
+// SpiceCommand: the circuit simulator that runspice starts, a program name
+// looked up on the PATH or a path; "ngspice" when unset or empty.
+std::string readSimulatorCommand(QSettings& store);
+std::string readSimulatorCommand();
+
 // The run settings of a document's settings record.
 DocSettings documentSettings(const DocPrefs& prefs);
 

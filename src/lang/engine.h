@@ -26,6 +26,9 @@
 namespace orv {
 
 class Picture;
+namespace spice {
+class Simulators;
+}
 
 // Room for the text of any number in any format with up to 255 places.
 inline constexpr std::size_t kNumberText = 400;
@@ -77,6 +80,11 @@ class Host {
   virtual std::shared_ptr<const Picture> loadPicture(const std::string& /*path*/) {
     return nullptr;
   }
+
+  // A text document for the user to read, such as the header of a SPICE
+  // raw file that could not be used: [title] for its window, [text] in
+  // Mac OS Roman. The default shows nothing.
+  virtual void showText(const std::string& /*title*/, std::string_view /*text*/) {}
 };
 
 struct RunOutcome {
@@ -116,6 +124,9 @@ class Engine {
   // The stop button. The flag may be set from any thread; the run notices it
   // at its next poll.
   void setStopRequest(const std::atomic<bool>* flag) { stopRequest_ = flag; }
+
+  // The program runspice starts (a name found on the PATH, or a path).
+  void setSimulatorCommand(std::string command) { simulatorCommand_ = std::move(command); }
 
   // Runs the worksheet in [text], editing it. Needs a deep stack (see
   // runOnLargeStack in lang/large_stack.h).
@@ -375,6 +386,8 @@ class Engine {
     pollStop();
   }
   bool Stopped() const { return stop != 0; }
+  // Ends the simulators this document started (packages/spice.cpp).
+  void endSimulators();
 
   // ===================================================================
   // State
@@ -449,6 +462,10 @@ class Engine {
   // Tables of the Fourier transforms, kept between calls (packages/fft.cpp).
   struct FftTables;
   std::unique_ptr<FftTables, void (*)(FftTables*)> fftTables_{nullptr, nullptr};
+  // The circuit simulator: its program, and the processes started for this
+  // document, which outlive a run (packages/spice.cpp).
+  std::string simulatorCommand_ = "ngspice";
+  std::shared_ptr<spice::Simulators> simulators_;
   static RandomState* newRandomState();
   static void deleteRandomState(RandomState* r);
 };

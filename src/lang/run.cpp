@@ -90,6 +90,8 @@ RunOutcome Engine::run(TextStorage& text) {
   out.tabWidth = newtabWidth;
   out.plot = plot_->made;
   if (out.ok) removeUnusedLabels(*plot_);
+  // A stopped run leaves no simulator behind.
+  if (stopRequest_ && stopRequest_->load()) endSimulators();
   return out;
 }
 

@@ -2,7 +2,8 @@
 // (status line, alerts, then the text after the run). A first line
 // "-- options: ..." sets the run's format, places and angle unit; "once"
 // there skips the check that a second run leaves the text unchanged;
-// "addons" enables every add-on function.
+// "addons" enables every add-on function; "saved" runs the sheet as the
+// file it is (names of files are relative to tests/sheets), else untitled.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,6 +28,7 @@ struct Options {
   DocSettings settings;
   bool once = false;
   bool enableAll = false;
+  bool saved = false;
 };
 
 Options optionsOf(const std::string& sheet) {
@@ -42,6 +44,7 @@ Options optionsOf(const std::string& sheet) {
     if (w == "degrees") o.settings.degrees = true;
     if (w == "once") o.once = true;
     if (w == "addons") o.enableAll = true;
+    if (w == "saved") o.saved = true;
     if (w.rfind("places=", 0) == 0) o.settings.places = std::stoi(w.substr(7));
   }
   return o;
@@ -55,7 +58,8 @@ TEST_P(GoldenSheet, MatchesExpected) {
   fs::path expected = dir / (GetParam() + ".expected");
   std::string sheet = readFile(input);
   Options o = optionsOf(sheet);
-  SheetResult first = runSheet(sheet, o.settings, o.enableAll);
+  const std::string path = o.saved ? input.string() : "";
+  SheetResult first = runSheet(sheet, o.settings, o.enableAll, path);
   std::string got = describe(first);
   if (!fs::exists(expected) || std::getenv("ORVANEL_UPDATE_GOLDEN")) {
     std::ofstream(expected, std::ios::binary) << got;
@@ -63,7 +67,7 @@ TEST_P(GoldenSheet, MatchesExpected) {
   }
   EXPECT_EQ(readFile(expected), got);
   if (!o.once && first.ok) {
-    SheetResult second = runSheet(first.text, o.settings, o.enableAll);
+    SheetResult second = runSheet(first.text, o.settings, o.enableAll, path);
     EXPECT_EQ(first.text, second.text) << "a second run changed the text";
   }
 }

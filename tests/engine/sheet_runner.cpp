@@ -9,12 +9,18 @@ namespace orv::test {
 
 void RecordingHost::bugAlert(std::string_view text) { alerts.push_back(bytesToUtf8(text)); }
 
-SheetResult runSheet(const std::string& utf8, const DocSettings& settings, bool enableAll) {
+void RecordingHost::showText(const std::string& title, std::string_view text) {
+  shown.push_back(title + "\n" + bytesToUtf8(text));
+}
+
+SheetResult runSheet(const std::string& utf8, const DocSettings& settings, bool enableAll,
+                     const std::string& documentPath) {
   SheetResult r;
   runOnLargeStack([&] {
     RecordingHost host;
     Engine engine(host);
     engine.setSettings(settings);
+    engine.setDocumentPath(documentPath);
     if (enableAll)
       for (std::size_t i = 0; i < engine.registry().functions().size(); ++i)
         engine.setAddOnEnabled(static_cast<int>(i), true);
@@ -26,6 +32,7 @@ SheetResult runSheet(const std::string& utf8, const DocSettings& settings, bool 
     r.status = status;
     r.ok = out.ok;
     r.alerts = host.alerts;
+    r.shown = host.shown;
     if (!out.ok) {
       const std::u16string& t = text.text();
       r.line = 1;
@@ -49,6 +56,7 @@ std::string describe(const SheetResult& r) {
   if (!r.ok) s += std::to_string(r.line) + ":" + std::to_string(r.column) + ": ";
   s += r.status + "\n";
   for (const std::string& a : r.alerts) s += "alert: " + a + "\n";
+  for (const std::string& d : r.shown) s += "shown: " + d + "\n";
   s += "----\n";
   s += r.text;
   return s;

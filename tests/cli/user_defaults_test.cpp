@@ -136,5 +136,19 @@ TEST(UserDefaultsTest, OptionsOverrideTheDocumentWhichReplacesTheUserDefaults) {
   expectSettings(resolveSettings(all, document, user), 2, 0, true);
 }
 
+TEST(UserDefaultsTest, SimulatorCommandDefaultsToNgspice) {
+  auto commandFrom = [](const std::string& content) {
+    QTemporaryDir dir;
+    std::string path = dir.filePath("Orvanel.conf").toStdString();
+    std::ofstream(path) << content;
+    QSettings store(QString::fromStdString(path), QSettings::IniFormat);
+    return readSimulatorCommand(store);
+  };
+  EXPECT_EQ(commandFrom(""), "ngspice");
+  EXPECT_EQ(commandFrom("[General]\nSpiceCommand=\n"), "ngspice");
+  EXPECT_EQ(commandFrom("[General]\nSpiceCommand=/opt/spice/bin/ngspice\n"),
+            "/opt/spice/bin/ngspice");
+}
+
 }  // namespace
 }  // namespace orv::cli

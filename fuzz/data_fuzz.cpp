@@ -1,6 +1,7 @@
 // Arbitrary bytes as data files: the "TEXT" parser and line skipping, the
-// AppleDouble and resource file readers, and read() of every format through
-// a worksheet run, with the bytes as the data file and as its side file.
+// AppleDouble and resource file readers, the SPICE raw-file reader, and
+// read() of every format through a worksheet run, with the bytes as the data
+// file and as its side file.
 //
 // Values that survive a read unchanged must survive a write too: "INT2" and
 // "BYT1" data read and written back gives the file's own bytes again.
@@ -32,6 +33,7 @@
 #include "data/textread.h"
 #include "lang/engine.h"
 #include "lang/memory_text.h"
+#include "packages/spice_raw.h"
 #include "session/engine_assembly.h"
 
 namespace {
@@ -99,7 +101,29 @@ std::string run(const std::vector<std::string>& sheets) {
   return result;
 }
 
+// The bytes as a SPICE raw file, asked for a few signal names: whatever the
+// header says, no more points come back than it states, and each has one
+// value (two for complex data).
+void rawFile(std::string_view bytes) {
+  for (std::string_view signal : {"v(out)", "v(1)", "time", "x"}) {
+    orv::spice::HeaderResult h = orv::spice::readHeader(bytes, signal);
+    if (h.readTo > bytes.size()) std::abort();
+    if (h.status != orv::spice::HeaderStatus::kOk) continue;
+    const orv::spice::RawHeader& r = h.header;
+    if (r.signal < 1 || r.signal >= r.variables || r.dataStart > bytes.size()) std::abort();
+    if (r.independent.empty() || r.independent.size() > orv::spice::kMaxNameLength) std::abort();
+    orv::spice::RawData d = orv::spice::readData(bytes, r, -1, nullptr);
+    if (static_cast<int64_t>(d.points()) > r.points) std::abort();
+    if (d.y.size() != d.points() * (r.complex ? 2 : 1)) std::abort();
+  }
+  std::size_t p = 0;
+  double v;
+  for (std::size_t before = p; orv::spice::scanNumber(bytes, &p, &v); before = p)
+    if (p <= before) std::abort();
+}
+
 void pureParts(std::string_view bytes) {
+  rawFile(bytes);
   const char* p = bytes.data();
   const std::size_t n = bytes.size();
   int64_t limit = n > 0 ? static_cast<unsigned char>(p[0]) % 8 : 0;

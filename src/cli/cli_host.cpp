@@ -23,4 +23,12 @@ void CliHost::includeFailed(const std::string& path, const std::u16string& text,
                 ": " + bytesToUtf8(message));
 }
 
+// Standard output carries the worksheet; documents for the user go to
+// standard error.
+void CliHost::showText(const std::string& title, std::string_view text) {
+  std::string utf8 = bytesToUtf8(text);
+  while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r')) utf8.pop_back();
+  console_.line("orvanel: " + title + ":\n" + utf8);
+}
+
 }  // namespace orv::cli

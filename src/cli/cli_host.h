@@ -16,6 +16,7 @@ class CliHost : public Host {
   std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
   void includeFailed(const std::string& path, const std::u16string& text, std::size_t pos,
                      std::string_view message) override;
+  void showText(const std::string& title, std::string_view text) override;
 
  private:
   Console& console_;

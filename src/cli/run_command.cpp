@@ -152,6 +152,7 @@ int runCommand(const RunOptions& options) {
     return kExitUsage;
   }
   session.setAddOnsEnabled(enabled);
+  session.setSimulatorCommand(readSimulatorCommand());
   if (!fromStdin) session.setDocumentPath(absolutePath(options.file));
   std::unique_ptr<QGuiApplication> gui;
   ExportOptions page;

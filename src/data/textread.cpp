@@ -42,7 +42,7 @@ const char* readnum(const char* p, const char* end, float* value) {
   }
   double mantissa = ipart + (k ? fpart / kPow10[k] : 0.0);
   // A lone '-' or '.' is plain zero, not a negative zero.
-  const bool digits = p - digitsFrom > (*digitsFrom == '.' ? 1 : 0);
+  const bool digits = p - digitsFrom > (digitsFrom < end && *digitsFrom == '.' ? 1 : 0);
   float v = static_cast<float>(negative && digits ? -mantissa : mantissa);
   if (p < end && (*p == 'e' || *p == 'E')) {
     const char* q = p + 1;

@@ -87,6 +87,13 @@ DocPrefs readDocumentDefaults() {
   return readDocumentDefaults(store);
 }
 
+std::string readSimulatorCommand(QSettings& store) {
+  QString command = store.value("SpiceCommand").toString().trimmed();
+  return command.isEmpty() ? "ngspice" : command.toStdString();
+}
+
+std::string readSimulatorCommand() { return readSimulatorCommand(*userStore()); }
+
 DocSettings resolveSettings(const SettingChoices& given, const std::optional<DocSettings>& document,
                             const DocSettings& userDefaults) {
   DocSettings s = document ? *document : userDefaults;

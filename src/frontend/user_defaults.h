@@ -67,6 +67,11 @@ std::vector<bool> enabledFunctions(const Registry& registry,
 std::vector<bool> enabledFunctions(const Registry& registry,
                                    const std::optional<std::string>& enable, std::string* unknown);
 
+// SpiceCommand: the circuit simulator that runspice starts, a program name
+// looked up on the PATH or a path; "ngspice" when unset or empty.
+std::string readSimulatorCommand(QSettings& store);
+std::string readSimulatorCommand();
+
 // Settings given explicitly for one run; empty ones are not given.
 struct SettingChoices {
   std::optional<NumberFormat> format;

@@ -28,6 +28,9 @@
 namespace orv {
 
 class Picture;
+namespace spice {
+class Simulators;
+}
 
 // Room for the text of any number in any format with up to 255 places.
 inline constexpr std::size_t kNumberText = 400;
@@ -71,6 +74,9 @@ class Engine {
   // The stop button. The flag may be set from any thread; the run notices it
   // at its next poll.
   void setStopRequest(const std::atomic<bool>* flag) { stopRequest_ = flag; }
+
+  // The program runspice starts (a name found on the PATH, or a path).
+  void setSimulatorCommand(std::string command) { simulatorCommand_ = std::move(command); }
 
   // Runs the worksheet in [text], editing it. Needs a deep stack (see
   // runOnLargeStack in lang/large_stack.h).
@@ -334,6 +340,8 @@ class Engine {
     pollStop();
   }
   bool Stopped() const { return stop != 0; }
+  // Ends the simulators this document started (packages/spice.cpp).
+  void endSimulators();
 
   // ===================================================================
   // State
@@ -410,6 +418,10 @@ class Engine {
   // Tables of the Fourier transforms, kept between calls (packages/fft.cpp).
   struct FftTables;
   std::unique_ptr<FftTables, void (*)(FftTables*)> fftTables_{nullptr, nullptr};
+  // The circuit simulator: its program, and the processes started for this
+  // document, which outlive a run (packages/spice.cpp).
+  std::string simulatorCommand_ = "ngspice";
+  std::shared_ptr<spice::Simulators> simulators_;
   static RandomState* newRandomState();
   static void deleteRandomState(RandomState* r);
 };

@@ -57,6 +57,11 @@ class Host {
   virtual std::shared_ptr<const Picture> loadPicture(const std::string& /*path*/) {
     return nullptr;
   }
+
+  // A text document for the user to read, such as the header of a SPICE
+  // raw file that could not be used: [title] for its window, [text] in
+  // Mac OS Roman. The default shows nothing.
+  virtual void showText(const std::string& /*title*/, std::string_view /*text*/) {}
 };
 
 struct RunOutcome {

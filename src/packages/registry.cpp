@@ -11,6 +11,7 @@ const Registry& standardRegistry() {
     setup_histogram(r);
     setup_fft(r);
     setup_svd(r);
+    setup_SPICE(r);
     setup_mathlib(r);
     setup_ctab(r);  // last: ColorTable follows every package
     return r;

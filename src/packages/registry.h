@@ -15,6 +15,7 @@ void setup_linfit(Registry& r);
 void setup_histogram(Registry& r);
 void setup_fft(Registry& r);
 void setup_svd(Registry& r);
+void setup_SPICE(Registry& r);  // packages/spice.cpp
 void setup_mathlib(Registry& r);
 void setup_ctab(Registry& r);  // plot/Ctab.cpp
 

@@ -91,6 +91,10 @@ void WorksheetSession::setAddOnsEnabled(const std::vector<bool>& enabled) {
     engine_->setAddOnEnabled(i, static_cast<std::size_t>(i) < enabled.size() && enabled[i]);
 }
 
+void WorksheetSession::setSimulatorCommand(std::string command) {
+  engine_->setSimulatorCommand(std::move(command));
+}
+
 std::vector<std::string> WorksheetSession::enabledAddOnNames() const {
   return orv::enabledAddOnNames(*engine_);
 }

@@ -71,6 +71,9 @@ class WorksheetSession {
   // The add-on function table; one flag per function enables it.
   const Registry& registry() const;
   void setAddOnsEnabled(const std::vector<bool>& enabled);
+  // The circuit simulator that runspice starts (a program on the PATH or a
+  // path).
+  void setSimulatorCommand(std::string command);
   std::vector<std::string> enabledAddOnNames() const;
 
   // ---- Runs

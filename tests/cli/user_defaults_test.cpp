@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <fstream>
+
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -135,6 +138,20 @@ TEST(UserDefaultsTest, OptionsOverrideTheDocumentWhichReplacesTheUserDefaults) {
   all.places = 0;
   all.degrees = true;
   expectSettings(resolveSettings(all, document, user), 2, 0, true);
+}
+
+TEST(UserDefaultsTest, SimulatorCommandDefaultsToNgspice) {
+  auto commandFrom = [](const std::string& content) {
+    QTemporaryDir dir;
+    std::string path = dir.filePath("Orvanel.conf").toStdString();
+    std::ofstream(path) << content;
+    QSettings store(QString::fromStdString(path), QSettings::IniFormat);
+    return readSimulatorCommand(store);
+  };
+  EXPECT_EQ(commandFrom(""), "ngspice");
+  EXPECT_EQ(commandFrom("[General]\nSpiceCommand=\n"), "ngspice");
+  EXPECT_EQ(commandFrom("[General]\nSpiceCommand=/opt/spice/bin/ngspice\n"),
+            "/opt/spice/bin/ngspice");
 }
 
 }  // namespace

@@ -31,6 +31,9 @@ TEST(TextFormat, NumbersAmongOtherCharacters) {
   // over, so 1.2.3 is 1.2 and 3.
   EXPECT_EQ(show(parse("3.5e 3.5e+ 2e3 -1.5E-1 1e-3")), "cols 0: 3.5 3.5 2000 -0.15 0.001");
   EXPECT_EQ(show(parse("- . -. 7")), "cols 0: 0 0 0 7");
+  // A '-' as the very last byte is read without looking past the text.
+  const std::string minusLast = "2 -";
+  EXPECT_EQ(show(parse(std::string_view(minusLast.data(), minusLast.size()))), "cols 0: 2 0");
   EXPECT_EQ(show(parse("?? ? 1 ???x?")), "cols 0: ? ? 1 ? ?");
   EXPECT_EQ(show(parse("1.2.3")), "cols 0: 1.2 3");
   EXPECT_EQ(show(parse("1--2")), "cols 0: 1 -2") << "the '-' ending 1 is passed over";

@@ -2,7 +2,8 @@
 // (status line, alerts, then the text after the run). A first line
 // "-- options: ..." sets the run's format, places and angle unit; "once"
 // there skips the check that a second run leaves the text unchanged;
-// "addons" enables every add-on function.
+// "addons" enables every add-on function; "saved" runs the sheet as the
+// file it is (names of files are relative to tests/sheets), else untitled.
 #include "golden.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ struct Options {
   DocSettings settings;
   bool once = false;
   bool enableAll = false;
+  bool saved = false;
 };
 
 Options optionsOf(const std::string& sheet) {
@@ -34,6 +36,7 @@ Options optionsOf(const std::string& sheet) {
     if (w == "degrees") o.settings.degrees = true;
     if (w == "once") o.once = true;
     if (w == "addons") o.enableAll = true;
+    if (w == "saved") o.saved = true;
     if (w.rfind("places=", 0) == 0) o.settings.places = std::stoi(w.substr(7));
   }
   return o;
@@ -45,10 +48,11 @@ TEST_P(GoldenSheet, MatchesExpected) {
   const std::filesystem::path dir = ORVANEL_SHEETS_DIR;
   std::string sheet = readFile(dir / (GetParam() + ".ov"));
   Options o = optionsOf(sheet);
-  SheetResult first = runSheet(sheet, o.settings, o.enableAll);
+  const std::string path = o.saved ? (dir / (GetParam() + ".ov")).string() : "";
+  SheetResult first = runSheet(sheet, o.settings, o.enableAll, path);
   expectGolden(dir / (GetParam() + ".expected"), describe(first));
   if (!o.once && first.ok) {
-    SheetResult second = runSheet(first.text, o.settings, o.enableAll);
+    SheetResult second = runSheet(first.text, o.settings, o.enableAll, path);
     EXPECT_EQ(first.text, second.text) << "a second run changed the text";
   }
 }

@@ -24,6 +24,10 @@ bool FakeHost::confirmOverwrite(const std::string& fileName) {
   return overwrite;
 }
 
+void FakeHost::showText(const std::string& title, std::string_view text) {
+  shown.push_back(title + "\n" + bytesToUtf8(text));
+}
+
 bool FakeHost::openDocumentText(const std::string& path, std::u16string* text) {
   auto it = openDocuments.find(path);
   if (it == openDocuments.end()) return false;

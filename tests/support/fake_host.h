@@ -13,6 +13,7 @@ namespace orv::test {
 class FakeHost : public Host {
  public:
   void bugAlert(std::string_view text) override;
+  void showText(const std::string& title, std::string_view text) override;
   bool confirmOverwrite(const std::string& fileName) override;
   bool openDocumentText(const std::string& path, std::u16string* text) override;
   void includeFailed(const std::string& path, const std::u16string& text, std::size_t pos,
@@ -26,6 +27,7 @@ class FakeHost : public Host {
 
   // Records, UTF-8
   std::vector<std::string> alerts;
+  std::vector<std::string> shown;            // documents shown: title, a line end, text
   std::vector<std::string> asked;            // file names of overwrite questions
   std::vector<std::string> includeFailures;  // "PATH @POS:MESSAGE"
 };

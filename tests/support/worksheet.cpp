@@ -47,6 +47,7 @@ SheetResult Worksheet::run(const std::string& utf8, std::size_t stackBytes) {
   if (!r.status.empty() && r.status[0] == ' ') r.status.erase(0, 1);
   r.ok = r.outcome.ok;
   r.alerts = host.alerts;
+  r.shown = host.shown;
   if (!r.ok) {
     const std::u16string& t = text.text();
     r.line = 1;
@@ -64,9 +65,11 @@ SheetResult Worksheet::run(const std::string& utf8, std::size_t stackBytes) {
   return r;
 }
 
-SheetResult runSheet(const std::string& utf8, const DocSettings& settings, bool enableAll) {
+SheetResult runSheet(const std::string& utf8, const DocSettings& settings, bool enableAll,
+                     const std::string& documentPath) {
   Worksheet w;
   w.settings(settings);
+  w.documentPath(documentPath);
   if (enableAll) w.enableAddOns();
   return w.run(utf8);
 }
@@ -76,6 +79,7 @@ std::string describe(const SheetResult& r) {
   if (!r.ok) s += std::to_string(r.line) + ":" + std::to_string(r.column) + ": ";
   s += r.status + "\n";
   for (const std::string& a : r.alerts) s += "alert: " + a + "\n";
+  for (const std::string& d : r.shown) s += "shown: " + d + "\n";
   s += "----\n";
   s += r.text;
   return s;

@@ -21,6 +21,7 @@ struct SheetResult {
   bool ok = true;
   int line = 0, column = 0;         // fault position of a failed run, 1-based
   std::vector<std::string> alerts;  // all alerts of the engine so far
+  std::vector<std::string> shown;   // documents shown: title, a line end, text
   RunOutcome outcome;
 
   // The result written after "[request]:" on a line of its own.
@@ -51,8 +52,9 @@ class Worksheet {
 };
 
 // Runs [utf8] once in a fresh engine.
+// [documentPath] is the worksheet's file (empty: untitled).
 SheetResult runSheet(const std::string& utf8, const DocSettings& settings = {},
-                     bool enableAll = false);
+                     bool enableAll = false, const std::string& documentPath = "");
 
 // The status, alerts and text in the form of the golden .expected files.
 std::string describe(const SheetResult& r);

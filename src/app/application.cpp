@@ -145,6 +145,12 @@ WorksheetWindow* Application::showHelp() {
   return window;
 }
 
+WorksheetWindow* Application::showTextDocument(const QString& title, const std::u16string& text) {
+  Document doc = newDocumentFromDefaults();
+  doc.text = text;
+  return addWindow(new WorksheetWindow(*this, std::move(doc), title));
+}
+
 void Application::showPreferences() {
   if (!preferences_) preferences_ = new PreferencesWindow(dialogs_);
   preferences_->show();

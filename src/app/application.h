@@ -55,6 +55,8 @@ class Application : public QObject {
   const Registry& registry() const;
 
   WorksheetWindow* showHelp();
+  // An untitled worksheet named [title] holding [text], shown.
+  WorksheetWindow* showTextDocument(const QString& title, const std::u16string& text);
   void showPreferences();
   // Closes every window, asking about unsaved changes; refuses during a run.
   bool quit();

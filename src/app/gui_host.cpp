@@ -69,6 +69,19 @@ void GuiHost::includeFailed(const std::string& path, const std::u16string&, std:
       Qt::QueuedConnection);
 }
 
+// A document for the user to read opens as an untitled worksheet of its own.
+void GuiHost::showText(const std::string& title, std::string_view text) {
+  QPointer<WorksheetWindow> window = window_;
+  const QString name = QString::fromStdString(title);
+  const std::u16string body = bytesToUtf16(text);
+  QMetaObject::invokeMethod(
+      qApp,
+      [window, name, body] {
+        if (window) window->app().showTextDocument(name, body);
+      },
+      Qt::QueuedConnection);
+}
+
 // Pictures are read on the worker: QImage does not need the GUI thread.
 std::shared_ptr<const Picture> GuiHost::loadPicture(const std::string& path) {
   return loadPictureFile(path);

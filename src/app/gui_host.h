@@ -22,6 +22,7 @@ class GuiHost : public Host {
   void includeFailed(const std::string& path, const std::u16string& text, std::size_t pos,
                      std::string_view message) override;
   std::shared_ptr<const Picture> loadPicture(const std::string& path) override;
+  void showText(const std::string& title, std::string_view text) override;
 
  private:
   QPointer<WorksheetWindow> window_;

@@ -38,6 +38,19 @@ std::string readFontName(QSettings& store, const char* key, const std::string& f
 
 }  // namespace
 
+std::unique_ptr<QSettings> userStore() {
+  return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Orvanel",
+                                     "Orvanel");
+}
+
+QString userSetting(QSettings& store, const char* key) {
+  QVariant v = store.value(key);
+  if (v.isValid()) return v.toString();
+  for (const RegisteredDefault& d : kRegisteredDefaults)
+    if (std::string_view(d.key) == key) return d.value;
+  return QString();
+}
+
 DocSettings readUserDefaults(QSettings& store) {
   DocSettings defaults;
   DocSettings s;

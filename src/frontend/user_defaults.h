@@ -8,6 +8,8 @@
 // preferences edit too.
 #pragma once
 
+#include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,27 @@
 class QSettings;
 
 namespace orv {
+
+// The registered defaults: what each key of the store yields until the user
+// stores a value of their own. Nothing of this table is ever written into
+// the store.
+struct RegisteredDefault {
+  const char* key;
+  const char* value;
+};
+inline constexpr RegisteredDefault kRegisteredDefaults[] = {
+    {"NumberFormat", "2"},     {"NumberDigits", "2"},     {"WriteFormat", "0"},
+    {"ShowGridLines", "true"}, {"ShowAxisBox", "false"},  {"UseDegrees", "false"},
+    {"TabWidth", "36"},        {"TextFontSize", "11"},    {"PlotFontSize", "12"},
+    {"TextFont", "Menlo"},     {"PlotFont", "Helvetica"}, {"ExpandBfun", "true"},
+};
+
+// The user's store: organisation and application "Orvanel".
+std::unique_ptr<QSettings> userStore();
+
+// The value under [key]: the stored one, else the registered default, else
+// an empty string.
+QString userSetting(QSettings& store, const char* key);
 
 // Reads NumberFormat, NumberDigits and UseDegrees from [store]. Missing or
 // unusable values give the defaults: fixed format, 2 places, radians.

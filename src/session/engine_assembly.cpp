@@ -14,4 +14,6 @@ std::unique_ptr<Engine> makeEngine(Host& host) {
   return engine;
 }
 
+const Registry& addOnRegistry() { return standardRegistry(); }
+
 }  // namespace orv

@@ -8,7 +8,11 @@ namespace orv {
 
 class Engine;
 class Host;
+class Registry;
 
 std::unique_ptr<Engine> makeEngine(Host& host);
+
+// The add-on functions of every engine makeEngine makes.
+const Registry& addOnRegistry();
 
 }  // namespace orv

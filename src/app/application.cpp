@@ -1,0 +1,187 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <algorithm>
+
+#include "app/document_file.h"
+#include "app/preferences_window.h"
+#include "app/worksheet_editor.h"
+#include "app/worksheet_window.h"
+#include "frontend/user_defaults.h"
+#include "lang/addons.h"
+#include "session/engine_assembly.h"
+
+namespace orv::app {
+
+namespace {
+
+QString canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
+
+}  // namespace
+
+Application::Application(Dialogs& dialogs) : dialogs_(dialogs) {}
+
+Application::~Application() {
+  // Windows still open at the end (tests) go with the application.
+  std::vector<WorksheetWindow*> open = windows_;
+  for (WorksheetWindow* w : open) delete w;
+  delete preferences_;
+}
+
+WorksheetWindow* Application::addWindow(WorksheetWindow* window) {
+  windows_.push_back(window);
+  window->show();
+  return window;
+}
+
+QString Application::nextUntitledName() {
+  ++untitled_;
+  return untitled_ == 1 ? QString("Untitled") : QString("Untitled %1").arg(untitled_);
+}
+
+WorksheetWindow* Application::newDocument() {
+  if (busy_) return nullptr;
+  return addWindow(new WorksheetWindow(*this, newDocumentFromDefaults(), nextUntitledName()));
+}
+
+WorksheetWindow* Application::findFile(const QString& path) const {
+  const QString wanted = canonical(path);
+  if (wanted.isEmpty()) return nullptr;
+  for (WorksheetWindow* w : windows_)
+    if (!w->filePath().isEmpty() && canonical(w->filePath()) == wanted) return w;
+  return nullptr;
+}
+
+WorksheetWindow* Application::openFile(const QString& path) {
+  if (WorksheetWindow* open = findFile(path)) {
+    open->show();
+    open->raise();
+    open->activateWindow();
+    return open;
+  }
+  Document doc;
+  QString error;
+  if (!readDocumentFile(path, &doc, &error)) {
+    dialogs_.error(nullptr, "Orvanel", error);
+    return nullptr;
+  }
+  // A converted legacy document is saved under a new name ending in .ov;
+  // its converted text exists nowhere on disk yet.
+  const bool converted = doc.converted && doc.forceSaveAs;
+  QString name = path;
+  if (converted)
+    name = QFile::decodeName(
+        QByteArray::fromStdString(convertedName(QFile::encodeName(path).toStdString())));
+  auto* window = new WorksheetWindow(*this, std::move(doc), QFileInfo(name).fileName());
+  window->setFilePath(name);
+  if (converted) window->editor()->document()->setModified(true);
+  return addWindow(window);
+}
+
+bool Application::includeText(const QString& path, WorksheetWindow* including,
+                              std::u16string* text) {
+  WorksheetWindow* included = findFile(path);
+  if (!included) included = findFile(path + ".ov");
+  if (!included && QFileInfo(path).isFile()) {
+    included = openFile(path);
+    if (included && including) {
+      // The included window stands behind the including one.
+      including->raise();
+      including->activateWindow();
+    }
+  }
+  if (!included) return false;
+  *text = included->editor()->rawText();
+  if (including) included->setStatusText("included by: " + including->displayName());
+  return true;
+}
+
+void Application::setBusy(bool busy) {
+  busy_ = busy;
+  for (WorksheetWindow* w : windows_) w->updateActions();
+  emit busyChanged(busy);
+}
+
+const Registry& Application::registry() const { return addOnRegistry(); }
+
+std::vector<bool> Application::enabledAddOns() const {
+  std::string unknown;
+  return enabledFunctions(registry(), std::nullopt, &unknown);
+}
+
+std::vector<std::string> Application::enabledAddOnNames() const {
+  std::vector<bool> on = enabledAddOns();
+  std::vector<char> flags(on.begin(), on.end());
+  return enabledNames(registry(), flags);
+}
+
+WorksheetWindow* Application::showHelp() {
+  if (help_) {
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+    return help_;
+  }
+  QFile file(":/help/orvanel_help.ov");
+  if (!file.open(QIODevice::ReadOnly)) {
+    dialogs_.error(nullptr, "Orvanel", tr("The help worksheet is missing from this build."));
+    return nullptr;
+  }
+  const QByteArray bytes = file.readAll();
+  // Help stays untitled: Save asks for a name, and relative data names are
+  // refused as in any untitled worksheet.
+  Document doc = openDocument(std::string_view(bytes.constData(), bytes.size()), "", std::nullopt,
+                              readDocumentDefaults());
+  doc.forceSaveAs = true;
+  auto* window = new WorksheetWindow(*this, std::move(doc), tr("Orvanel Help"));
+  window->setHelpName("OrvanelHelp.ov");
+  help_ = window;
+  addWindow(window);
+  window->raise();
+  window->activateWindow();
+  return window;
+}
+
+void Application::showPreferences() {
+  if (!preferences_) preferences_ = new PreferencesWindow(dialogs_);
+  preferences_->show();
+  preferences_->raise();
+  preferences_->activateWindow();
+}
+
+bool Application::quit() {
+  if (busy_) {
+    QApplication::beep();
+    return false;
+  }
+  std::vector<WorksheetWindow*> open = windows_;
+  for (WorksheetWindow* w : open)
+    if (!w->close()) return false;
+  if (preferences_) preferences_->close();
+  QApplication::quit();
+  return true;
+}
+
+void Application::forget(WorksheetWindow* window) {
+  windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+}
+
+int runApplication(int argc, char** argv) {
+  QApplication qt(argc, argv);
+  QApplication::setOrganizationName("Orvanel");
+  QApplication::setApplicationName("Orvanel");
+  QApplication::setApplicationDisplayName("Orvanel");
+  Dialogs dialogs;
+  Application app(dialogs);
+  for (const std::string& alert : addOnRegistry().alerts())
+    dialogs.error(nullptr, "Orvanel", QString::fromStdString(alert));
+  int opened = 0;
+  for (int i = 1; i < argc; ++i) opened += app.openFile(QFile::decodeName(argv[i])) != nullptr;
+  if (opened == 0) app.newDocument();
+  return QApplication::exec();
+}
+
+}  // namespace orv::app

@@ -1,0 +1,83 @@
+// The desktop application: its worksheet windows, the one run that may go on
+// at a time in the whole application, help, preferences and quitting.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dialogs.h"
+
+namespace orv {
+class Registry;
+}
+
+namespace orv::app {
+
+class PreferencesWindow;
+class WorksheetWindow;
+
+class Application : public QObject {
+  Q_OBJECT
+
+ public:
+  // [dialogs] answers every question; it must outlive the application.
+  explicit Application(Dialogs& dialogs);
+  ~Application() override;
+
+  Dialogs& dialogs() { return dialogs_; }
+
+  // A new untitled worksheet ("Untitled", "Untitled 2", ...), shown.
+  WorksheetWindow* newDocument();
+  // The window of the file at [path]: the open one, else a new one; null
+  // (after telling the user why) when the file cannot be read.
+  WorksheetWindow* openFile(const QString& path);
+  // The open window of the file at [path] (compared as canonical paths).
+  WorksheetWindow* findFile(const QString& path) const;
+  const std::vector<WorksheetWindow*>& windows() const { return windows_; }
+
+  // A run is going on somewhere: every document's actions are disabled.
+  bool busy() const { return busy_; }
+  void setBusy(bool busy);
+
+  // The text of the worksheet at [path] for an include of [including]'s run:
+  // an open document's, or the file's opened in a new window. False when
+  // there is neither.
+  bool includeText(const QString& path, WorksheetWindow* including, std::u16string* text);
+
+  // The add-on function names enabled in the user defaults, which the
+  // colouring shows as known words, and the flags of the next runs.
+  std::vector<std::string> enabledAddOnNames() const;
+  std::vector<bool> enabledAddOns() const;
+  const Registry& registry() const;
+
+  WorksheetWindow* showHelp();
+  void showPreferences();
+  // Closes every window, asking about unsaved changes; refuses during a run.
+  bool quit();
+
+  // Called by a window when it is gone.
+  void forget(WorksheetWindow* window);
+
+ signals:
+  void busyChanged(bool busy);
+
+ private:
+  WorksheetWindow* addWindow(WorksheetWindow* window);
+  QString nextUntitledName();
+
+  Dialogs& dialogs_;
+  std::vector<WorksheetWindow*> windows_;
+  int untitled_ = 0;
+  bool busy_ = false;
+  QPointer<WorksheetWindow> help_;
+  QPointer<PreferencesWindow> preferences_;
+};
+
+// `orvanel [FILE...]`: runs the desktop application.
+int runApplication(int argc, char** argv);
+
+}  // namespace orv::app

@@ -1,0 +1,52 @@
+// Dialog answers for the application tests: each question takes the next
+// answer given, and is counted.
+#pragma once
+
+#include <deque>
+
+#include "app/dialogs.h"
+
+namespace orv::test {
+
+class ScriptedDialogs : public app::Dialogs {
+ public:
+  bool confirmOverwrite(QWidget*, const QString& fileName) override {
+    overwriteAsked.push_back(fileName);
+    return take(overwriteAnswers, false);
+  }
+  app::SaveAnswer askToSave(QWidget*, const QString&) override {
+    ++saveAsked;
+    return take(saveAnswers, app::SaveAnswer::kCancel);
+  }
+  std::optional<app::SaveTarget> saveAs(QWidget*, const QString&, DocForm) override {
+    ++saveAsAsked;
+    return take(saveTargets, std::optional<app::SaveTarget>());
+  }
+  QStringList openFiles(QWidget*) override { return {}; }
+  bool confirmRevert(QWidget*, const QString&) override { return true; }
+  void error(QWidget*, const QString&, const QString& text) override { errors.push_back(text); }
+  std::optional<QFont> chooseFont(QWidget*, const QFont&, const QString&) override {
+    return take(fonts, std::optional<QFont>());
+  }
+  bool print(QWidget*, QPrinter*) override { return false; }
+
+  std::deque<bool> overwriteAnswers;
+  std::deque<app::SaveAnswer> saveAnswers;
+  std::deque<std::optional<app::SaveTarget>> saveTargets;
+  std::deque<std::optional<QFont>> fonts;
+  QStringList overwriteAsked;
+  QStringList errors;
+  int saveAsked = 0;
+  int saveAsAsked = 0;
+
+ private:
+  template <typename T>
+  static T take(std::deque<T>& answers, T fallback) {
+    if (answers.empty()) return fallback;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace orv::test

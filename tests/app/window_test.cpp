@@ -1,0 +1,183 @@
+// A worksheet window as its user works it: runs started by a typed
+// backslash, one undo step per run, faults, the stop button, the overwrite
+// question, and colours that stay out of the document.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <filesystem>
+
+#include "app/application.h"
+#include "app/worksheet_editor.h"
+#include "app/worksheet_window.h"
+#include "base/macroman.h"
+#include "fake_host.h"
+#include "files.h"
+#include "scripted_dialogs.h"
+#include "session/worksheet_session.h"
+
+namespace orv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using app::WorksheetWindow;
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WorksheetWindow* window(const QString& text) {
+    WorksheetWindow* w = app_.newDocument();
+    w->editor()->setPlainText(text);
+    return w;
+  }
+  // Runs [w] as a user would with Ctrl+R and waits for the result.
+  static bool run(WorksheetWindow* w) {
+    QSignalSpy finished(w, &WorksheetWindow::runFinished);
+    if (!w->startRun()) return false;
+    return finished.wait(20000);
+  }
+  static QString text(WorksheetWindow* w) {
+    return QString::fromStdU16String(w->editor()->rawText());
+  }
+  static QAction* action(WorksheetWindow* w, const char* name) {
+    return w->findChild<QAction*>(name);
+  }
+
+  ScriptedDialogs dialogs_;
+  app::Application app_{dialogs_};
+};
+
+TEST_F(WindowTest, ATypedBackslashRunsInsteadOfGoingIntoTheText) {
+  WorksheetWindow* w = window("x = 3\nx * 2 =\n");
+  QSignalSpy finished(w, &WorksheetWindow::runFinished);
+  w->editor()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(w->editor(), "\\");
+  ASSERT_TRUE(finished.wait(20000));
+  EXPECT_EQ(text(w), "x = 3\nx * 2 :6.00\n");
+  EXPECT_EQ(w->statusText(), QString::fromUtf8("\u221A"));
+  EXPECT_TRUE(w->isModified());
+
+  // Typed alone, a no-break space and a line separator are refused too.
+  QTest::keyClicks(w->editor(), QString(QChar(0x00A0)));
+  EXPECT_EQ(text(w), "x = 3\nx * 2 :6.00\n");
+}
+
+TEST_F(WindowTest, OneUndoTakesBackAWholeRunAndARunThatChangesNothingAddsNoStep) {
+  WorksheetWindow* w = window("a = 2\na =\nb = a^3\nb =\n");
+  w->editor()->document()->setModified(false);
+  ASSERT_TRUE(run(w));
+  EXPECT_EQ(text(w), "a = 2\na :2.00\nb = a^3\nb :8.00\n");
+  w->editor()->undo();
+  EXPECT_EQ(text(w), "a = 2\na =\nb = a^3\nb =\n");
+  w->editor()->redo();
+  const int steps = w->editor()->document()->availableUndoSteps();
+  ASSERT_TRUE(run(w));  // the same results again: no edit, no undo step
+  EXPECT_EQ(w->editor()->document()->availableUndoSteps(), steps);
+}
+
+TEST_F(WindowTest, AFailedRunPutsTheCaretAtTheFaultAndHighlightsItsLine) {
+  WorksheetWindow* w = window("a = 1\nb = )\nc = 2\n");
+  w->editor()->moveCursor(QTextCursor::End);
+  ASSERT_TRUE(run(w));
+  EXPECT_FALSE(w->statusText().isEmpty());
+  EXPECT_NE(w->statusText(), QString::fromUtf8("\u221A"));
+  EXPECT_EQ(w->editor()->textCursor().block().blockNumber(), 1);
+  ASSERT_EQ(w->editor()->extraSelections().size(), 1);
+  EXPECT_EQ(w->editor()->extraSelections()[0].cursor.block().blockNumber(), 1);
+  // Typing clears the status line.
+  QTest::keyClicks(w->editor(), " ");
+  EXPECT_TRUE(w->statusText().isEmpty());
+}
+
+TEST_F(WindowTest, StopEndsALongRunAndEveryActionWaitsForIt) {
+  WorksheetWindow* w = window("i := 0 ,, (i := i + 1) while i >= 0\n");
+  WorksheetWindow* other = app_.newDocument();
+  QSignalSpy finished(w, &WorksheetWindow::runFinished);
+  ASSERT_TRUE(w->startRun());
+  EXPECT_TRUE(w->editor()->isReadOnly());
+  EXPECT_TRUE(other->editor()->isReadOnly());
+  for (const char* name : {"parseDocument", "saveDocument", "close", "fixFormat"}) {
+    EXPECT_FALSE(action(w, name)->isEnabled()) << name;
+    EXPECT_FALSE(action(other, name)->isEnabled()) << name;
+  }
+  EXPECT_FALSE(other->startRun());  // one run at a time
+  EXPECT_FALSE(w->close());         // no closing under a run
+  QPushButton* stop = w->findChild<QPushButton*>("stopParser");
+  ASSERT_TRUE(stop);
+  EXPECT_TRUE(stop->isVisible());
+  QTest::qWait(50);
+  stop->click();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_EQ(w->statusText(), " stopped");
+  EXPECT_FALSE(stop->isVisible());
+  EXPECT_FALSE(w->editor()->isReadOnly());
+  EXPECT_TRUE(action(other, "parseDocument")->isEnabled());
+  w->editor()->setPlainText("1 + 1 =\n");
+  ASSERT_TRUE(run(w));
+  EXPECT_EQ(text(w), "1 + 1 :2.00\n");
+}
+
+TEST_F(WindowTest, TheOverwriteQuestionIsAnsweredThroughTheDialogs) {
+  TempDir dir;
+  dir.put("d.txt", "old\n");
+  dir.put("sheet.ov", "write(\"d.txt\", {1, 2})\n");
+  WorksheetWindow* w = app_.openFile(QString::fromStdString(dir.path("sheet.ov")));
+  ASSERT_TRUE(w);
+  dialogs_.overwriteAnswers = {false};
+  ASSERT_TRUE(run(w));
+  EXPECT_EQ(dialogs_.overwriteAsked, QStringList{"d.txt"});
+  EXPECT_EQ(dir.get("d.txt"), "old\n");
+  EXPECT_NE(w->statusText(), QString::fromUtf8("\u221A"));
+
+  dialogs_.overwriteAnswers = {true};
+  ASSERT_TRUE(run(w));
+  EXPECT_EQ(w->statusText(), QString::fromUtf8("\u221A"));
+  EXPECT_NE(dir.get("d.txt"), "old\n");
+}
+
+TEST_F(WindowTest, ColouringStaysOutOfTheUndoHistoryAndTheModifiedMark) {
+  WorksheetWindow* w = window("x := 3 -- note\nsin(x) =\n");
+  w->editor()->document()->clearUndoRedoStacks();
+  w->editor()->document()->setModified(false);
+  action(w, "toggleStx")->trigger();  // off
+  action(w, "toggleStx")->trigger();  // on again: the whole text is coloured
+  w->recolour();
+  EXPECT_FALSE(w->isModified());
+  EXPECT_FALSE(w->editor()->document()->isUndoAvailable());
+  const QTextBlock first = w->editor()->document()->begin();
+  bool blue = false;
+  for (const QTextLayout::FormatRange& r : first.layout()->formats())
+    blue |= r.format.foreground().color() == QColor(0, 0, 255) && r.start == 7;
+  EXPECT_TRUE(blue);
+}
+
+// Every golden worksheet gives the same text and status in a window as in a
+// session of the engine alone.
+TEST_F(WindowTest, GoldenWorksheetsGiveTheEnginesTextAndStatus) {
+  int sheets = 0;
+  for (const auto& entry : fs::directory_iterator(ORVANEL_SHEETS_DIR)) {
+    if (entry.path().extension() != ".ov") continue;
+    const QString sheet = QString::fromStdString(readFile(entry.path()));
+    FakeHost host;
+    WorksheetSession engine(host);
+    engine.document().text = sheet.toStdU16String();
+    RunResult expected = engine.run();
+
+    WorksheetWindow* w = window(sheet);
+    ASSERT_TRUE(run(w)) << entry.path();
+    // The text view holds line feeds for every kind of line end.
+    QString expectedText = QString::fromStdU16String(engine.document().text);
+    expectedText.replace("\r\n", "\n").replace('\r', '\n');
+    EXPECT_EQ(text(w), expectedText) << entry.path();
+    EXPECT_EQ(w->statusText().toStdString(), bytesToUtf8(expected.outcome.status)) << entry.path();
+    w->editor()->document()->setModified(false);
+    w->close();
+    ++sheets;
+  }
+  EXPECT_GT(sheets, 100);
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -115,13 +115,35 @@ done
 [ $ran = 1 ] || echo "app_e2e: the title did not change after \\ (\"$title_before\"); saving anyway" >&2
 sleep 0.5
 
+# The first Save of a worksheet without settings (plain text is one) asks for the name and
+# form in the Save As dialog, with the file's own name and "Plain text" chosen: accept it
+# with Return, and the question whether to replace the file with Y (its "&Yes").
+save_dialog() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^Save As' 2>/dev/null); do
+    echo "$id"
+    return 0
+  done
+  return 1
+}
 xdotool windowfocus "$wid" 2>/dev/null
 xdotool key --clearmodifiers ctrl+s
 saved=0
-for _ in $(seq 1 50); do
+answered=0
+for tick in $(seq 1 50); do
   if grep -q 'area:7\.00' "$sheet"; then
     saved=1
     break
+  fi
+  if save_dialog >/dev/null; then
+    if [ $answered = 0 ]; then
+      sleep 0.5
+      xdotool key --clearmodifiers Return
+      answered=$tick
+    elif [ $answered -gt 0 ] && [ $((tick - answered)) -ge 5 ]; then
+      xdotool key --clearmodifiers y
+      answered=-1
+    fi
   fi
   sleep 0.2
 done
@@ -132,7 +154,7 @@ if [ $saved = 0 ]; then
   if [ $ran = 0 ]; then
     fail "typing \\ did not run the worksheet (title stayed \"$title_before\"), and $sheet has no area:7.00"
   fi
-  fail "$sheet does not contain area:7.00 10 s after Ctrl+S (the run changed the title to \"$title\")"
+  fail "$sheet does not contain area:7.00 10 s after Ctrl+S (the run changed the title to \"$title\"; Save As dialog answered: $answered)"
 fi
 head -c 5 "$sheet" | grep -q '^{\\rtf' && fail "Ctrl+S turned the plain-text worksheet into RTF"
 

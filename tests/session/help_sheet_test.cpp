@@ -1,0 +1,120 @@
+// The help worksheets of the desktop application: each one opens as an
+// untitled document and must run to the success mark, or to the unknown that
+// its first line announces (as "? name?"), whichever add-on functions are
+// enabled.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "base/macroman.h"
+#include "doc/document.h"
+#include "fake_host.h"
+#include "files.h"
+#include "session/worksheet_session.h"
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> helpSheets() {
+  std::vector<fs::path> sheets;
+  for (const auto& entry : fs::directory_iterator(ORVANEL_HELP_DIR))
+    if (entry.path().extension() == ".ov") sheets.push_back(entry.path());
+  std::sort(sheets.begin(), sheets.end());
+  return sheets;
+}
+
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// "√", or the unknown named in quotes on the first line.
+std::string expectedStatus(const std::string& text) {
+  std::smatch match;
+  std::string line = firstLine(text);
+  if (std::regex_search(line, match, std::regex("\"(\\? [^\"]+\\?)\""))) return match[1];
+  return "\u221A";
+}
+
+struct Ran {
+  RunResult result;
+  std::string text;  // UTF-8, after the run
+};
+
+Ran runUntitled(const std::u16string& text, bool addOns, int times = 1) {
+  test::FakeHost host;
+  WorksheetSession session(host);
+  session.setAddOnsEnabled(std::vector<bool>(session.registry().functions().size(), addOns));
+  session.document().text = text;
+  Ran ran;
+  for (int i = 0; i < times; ++i) ran.result = session.run();
+  ran.text = utf16ToUtf8(session.document().text);
+  return ran;
+}
+
+// Columns of [line], tabs stopping every 8.
+std::size_t width(const std::u16string& line) {
+  std::size_t w = 0;
+  for (char16_t c : line) w = c == u'\t' ? (w / 8 + 1) * 8 : w + 1;
+  return w;
+}
+
+TEST(HelpSheets, EachRunsCleanWithEveryAddOnAndWithNone) {
+  std::vector<fs::path> sheets = helpSheets();
+  ASSERT_FALSE(sheets.empty()) << "no help worksheets in " << ORVANEL_HELP_DIR;
+  for (const fs::path& path : sheets) {
+    std::string bytes = test::readFile(path);
+    std::u16string text = readWorksheetText(bytes);
+    std::string expected = expectedStatus(utf16ToUtf8(text));
+    for (bool addOns : {true, false}) {
+      SCOPED_TRACE(path.filename().string() + (addOns ? " with add-ons" : " without add-ons"));
+      Ran ran = runUntitled(text, addOns);
+      ASSERT_TRUE(ran.result.completed) << ran.result.error;
+      EXPECT_TRUE(ran.result.outcome.ok) << "line " << ran.result.line << ", column "
+                                         << ran.result.column << ": " << ran.result.status;
+      EXPECT_EQ(ran.result.status, expected);
+      EXPECT_FALSE(ran.result.edits.empty()) << "the run wrote no results";
+      EXPECT_NE(ran.text.find(':'), std::string::npos);
+    }
+  }
+}
+
+TEST(HelpSheets, StayTheSameOnTheNextRunAndFitNinetyColumns) {
+  for (const fs::path& path : helpSheets()) {
+    SCOPED_TRACE(path.filename().string());
+    std::u16string text = readWorksheetText(test::readFile(path));
+    Ran once = runUntitled(text, true);
+    Ran twice = runUntitled(text, true, 2);
+    EXPECT_EQ(once.text, twice.text);
+
+    std::u16string after = utf8ToUtf16(once.text);
+    std::size_t lineNo = 1, start = 0;
+    while (start < after.size()) {
+      std::size_t end = std::min(after.find(u'\n', start), after.size());
+      std::u16string line = after.substr(start, end - start);
+      EXPECT_LE(width(line), 90u) << "line " << lineNo << ": " << utf16ToUtf8(line);
+      start = end + 1;
+      ++lineNo;
+    }
+  }
+}
+
+TEST(HelpSheets, TheResourceFileListsEveryHelpSheet) {
+  std::string qrc = test::readFile(fs::path(ORVANEL_HELP_DIR) / "help.qrc");
+  ASSERT_NE(qrc.find("prefix=\"/help\""), std::string::npos);
+  std::vector<std::string> listed;
+  std::regex file("<file>([^<]+)</file>");
+  for (auto it = std::sregex_iterator(qrc.begin(), qrc.end(), file); it != std::sregex_iterator();
+       ++it)
+    listed.push_back((*it)[1]);
+  std::sort(listed.begin(), listed.end());
+  std::vector<std::string> present;
+  for (const fs::path& path : helpSheets()) present.push_back(path.filename().string());
+  EXPECT_EQ(listed, present);
+}
+
+}  // namespace
+}  // namespace orv

@@ -121,6 +121,29 @@ TEST(UserDefaultsTest, ADocumentWithoutSettingsStartsFromTheWholeDefaultsTable) 
   EXPECT_TRUE(run.boxAxis);
 }
 
+// The preferences window shows the registered defaults; a fresh user's
+// documents must start from the same values.
+TEST(UserDefaultsTest, TheRegisteredDefaultsAgreeWithAFreshDocument) {
+  const DocPrefs fresh = documentDefaultsFrom("");
+  auto registered = [](const char* key) {
+    return fromStore("", [key](QSettings& s) { return userSetting(s, key).toStdString(); });
+  };
+  EXPECT_EQ(registered("NumberFormat"), std::to_string(fresh.numfmt));
+  EXPECT_EQ(registered("NumberDigits"), std::to_string(fresh.places));
+  EXPECT_EQ(registered("WriteFormat"), std::to_string(fresh.writefmt));
+  EXPECT_EQ(registered("ShowGridLines"), fresh.hidegrid ? "false" : "true");
+  EXPECT_EQ(registered("ShowAxisBox"), fresh.boxaxis ? "true" : "false");
+  EXPECT_EQ(registered("UseDegrees"), fresh.deg ? "true" : "false");
+  EXPECT_EQ(registered("TabWidth"), std::to_string(fresh.tabWidth));
+  EXPECT_EQ(registered("TextFont"), fresh.tfontName);
+  EXPECT_EQ(registered("TextFontSize"), std::to_string(fresh.tfontSize));
+  EXPECT_EQ(registered("PlotFont"), fresh.pfontName);
+  EXPECT_EQ(registered("PlotFontSize"), std::to_string(fresh.pfontSize));
+  EXPECT_EQ(fromStore("[General]\nTabWidth=24\n",
+                      [](QSettings& s) { return userSetting(s, "TabWidth").toStdString(); }),
+            "24");
+}
+
 TEST(UserDefaultsTest, OptionsOverrideTheDocumentWhichReplacesTheUserDefaults) {
   const DocSettings user{NumberFormat::kSci, 6, true};
   const DocSettings document{NumberFormat::kEng, 3, false};

@@ -87,6 +87,16 @@ TEST_F(DocumentsTest, PlainTextStaysPlainAndACancelledSaveAsKeepsAsking) {
   EXPECT_EQ(dialogs_.saveAsAsked, 2);
 }
 
+TEST_F(DocumentsTest, PrintingWritesTheColouredTextAndLeavesTheDocumentAlone) {
+  WorksheetWindow* w = app_.newDocument();
+  QTest::keyClicks(w->editor(), "x = 2 -- a note");
+  const int steps = w->editor()->document()->availableUndoSteps();
+  dialogs_.printTo = path("sheet.pdf");
+  w->printDocument();
+  EXPECT_EQ(dir_.get("sheet.pdf").rfind("%PDF", 0), 0u);
+  EXPECT_EQ(w->editor()->document()->availableUndoSteps(), steps);
+}
+
 TEST_F(DocumentsTest, ClosingAskAboutUnsavedChanges) {
   WorksheetWindow* w = app_.newDocument();
   QTest::keyClicks(w->editor(), "1 =");

@@ -2,6 +2,7 @@
 // answer given, and is counted.
 #pragma once
 
+#include <QPrinter>
 #include <deque>
 
 #include "app/dialogs.h"
@@ -28,12 +29,19 @@ class ScriptedDialogs : public app::Dialogs {
   std::optional<QFont> chooseFont(QWidget*, const QFont&, const QString&) override {
     return take(fonts, std::optional<QFont>());
   }
-  bool print(QWidget*, QPrinter*) override { return false; }
+  // Prints to the PDF file [printTo] when it is set.
+  bool print(QWidget*, QPrinter* printer) override {
+    if (printTo.isEmpty()) return false;
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(printTo);
+    return true;
+  }
 
   std::deque<bool> overwriteAnswers;
   std::deque<app::SaveAnswer> saveAnswers;
   std::deque<std::optional<app::SaveTarget>> saveTargets;
   std::deque<std::optional<QFont>> fonts;
+  QString printTo;
   QStringList overwriteAsked;
   QStringList errors;
   int saveAsked = 0;

@@ -171,6 +171,19 @@ bool Application::quit() {
   return true;
 }
 
+WorksheetWindow* Application::plotDocument() const { return plotDocument_; }
+
+void Application::plotAfterRun(WorksheetWindow* window, bool show) {
+  if (plotDocument_ && plotDocument_ != window) plotDocument_->hidePlot();
+  plotDocument_ = nullptr;
+  if (!show) {
+    window->hidePlot();
+    return;
+  }
+  plotDocument_ = window;
+  window->showPlot();
+}
+
 void Application::forget(WorksheetWindow* window) {
   windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
 }

@@ -61,6 +61,11 @@ class Application : public QObject {
   // Closes every window, asking about unsaved changes; refuses during a run.
   bool quit();
 
+  // After a run of [window]: the plot window of the document whose plot was
+  // drawn last goes away, and [window]'s shows its page when [show].
+  void plotAfterRun(WorksheetWindow* window, bool show);
+  WorksheetWindow* plotDocument() const;
+
   // Called by a window when it is gone.
   void forget(WorksheetWindow* window);
 
@@ -76,6 +81,7 @@ class Application : public QObject {
   int untitled_ = 0;
   bool busy_ = false;
   QPointer<WorksheetWindow> help_;
+  QPointer<WorksheetWindow> plotDocument_;
   QPointer<PreferencesWindow> preferences_;
 };
 

@@ -19,10 +19,13 @@
 
 #include "app/application.h"
 #include "app/document_file.h"
+#include "app/plot_view.h"
+#include "app/plot_window.h"
 #include "app/stop_panel.h"
 #include "app/syntax_overlay.h"
 #include "app/worksheet_editor.h"
 #include "base/macroman.h"
+#include "render/qt_surface.h"
 
 namespace orv::app {
 
@@ -92,6 +95,12 @@ WorksheetWindow::WorksheetWindow(Application& app, Document doc, const QString& 
   layout->addWidget(status_);
   setCentralWidget(central);
   stopPanel_ = new StopPanel(this);
+  plotWindow_ = std::make_unique<PlotWindow>(app_.dialogs());
+  connect(plotWindow_.get(), &PlotWindow::plotFontRequested, this,
+          &WorksheetWindow::changePlotFont);
+  connect(plotWindow_->view(), &PlotView::labelsMoved, this, [this] {
+    if (!running_) session_->document().slabels = plotWindow_->view()->labelPlaces();
+  });
   overlay_ = new SyntaxOverlay(editor_->document(), [this] { return app_.enabledAddOnNames(); });
 
   buildMenus();
@@ -148,6 +157,7 @@ void WorksheetWindow::applyDocumentToWindow() {
   editor_->setPlainText(QString::fromStdU16String(doc.text));
   replaying_ = false;
   if (doc.tabWidth > 0) editor_->setTabStopDistance(doc.tabWidth * logicalDpiX() / 72.0);
+  applyPlotFont();
   overlay_->setColouring(!doc.prefs.stxdisable);
   overlay_->colourAll();
   editor_->moveCursor(QTextCursor::Start);
@@ -203,6 +213,8 @@ bool WorksheetWindow::startRun() {
   selectionEnd_ = cursor.position();
   editor_->setExtraSelections({});
 
+  session_->setPageSpec(plotWindow_->pageSpec());
+  plotWindow_->view()->setInteractive(false);
   running_ = true;
   app_.setBusy(true);
   QPointer<WorksheetWindow> self(this);
@@ -233,6 +245,7 @@ void WorksheetWindow::stopRun() {
 void WorksheetWindow::finishRun(const RunResult& result) {
   running_ = false;
   stopPanel_->hide();
+  plotWindow_->view()->setInteractive(true);
   if (!result.completed) {
     app_.setBusy(false);
     app_.dialogs().error(this, "Orvanel", QString::fromStdString(result.error));
@@ -254,6 +267,7 @@ void WorksheetWindow::finishRun(const RunResult& result) {
     editor_->ensureCursorVisible();
   }
   if (!doc.prefs.stxdisable) overlay_->colourAll();
+  app_.plotAfterRun(this, result.outcome.showPlot);
   app_.setBusy(false);
   emit runFinished();
 }
@@ -304,6 +318,39 @@ void WorksheetWindow::highlightLine(int pos) {
   QTimer::singleShot(1200, this, [editor] {
     if (editor) editor->setExtraSelections({});
   });
+}
+
+// ---------------------------------------------------------------------------
+// The plot window
+// ---------------------------------------------------------------------------
+
+void WorksheetWindow::showPlot() {
+  plotWindow_->showPage(session_->plotPage(), "PLOT of " + displayName_);
+  updateActions();
+}
+
+void WorksheetWindow::hidePlot() {
+  plotWindow_->hide();
+  updateActions();
+}
+
+void WorksheetWindow::applyPlotFont() {
+  const DocPrefs& p = session_->document().prefs;
+  const std::string family = p.pfontName.empty() ? "Helvetica" : bytesToUtf8(p.pfontName);
+  plotWindow_->view()->setPlotFont(orv::plotFont(family, p.pfontSize > 0 ? p.pfontSize : 12));
+}
+
+// The chosen family and whole points become the document's plot font; the
+// page is drawn again with it. The document is not marked modified.
+void WorksheetWindow::changePlotFont() {
+  DocPrefs& p = session_->document().prefs;
+  QFont initial(QString::fromStdString(bytesToUtf8(p.pfontName)));
+  initial.setPointSize(p.pfontSize > 0 ? p.pfontSize : 12);
+  std::optional<QFont> chosen = app_.dialogs().chooseFont(this, initial, tr("Plot Font"));
+  if (!chosen) return;
+  p.pfontName = utf16ToBytes(chosen->family().toStdU16String()).substr(0, kFontNameMax);
+  p.pfontSize = std::max(1, static_cast<int>(chosen->pointSizeF()));
+  applyPlotFont();
 }
 
 // ---------------------------------------------------------------------------
@@ -452,9 +499,8 @@ void WorksheetWindow::buildMenus() {
   file->addSeparator();
   printAction_ = action(file, tr("&Print..."), "printDocument", QKeySequence::Print);
   connect(printAction_, &QAction::triggered, this, &WorksheetWindow::printDocument);
-  QAction* printPlot =
-      action(file, tr("Print P&lot..."), "printPLOT", QKeySequence("Ctrl+Shift+P"));
-  printPlot->setEnabled(false);
+  printPlotAction_ = action(file, tr("Print P&lot..."), "printPLOT", QKeySequence("Ctrl+Shift+P"));
+  connect(printPlotAction_, &QAction::triggered, this, [this] { plotWindow_->print(); });
   file->addSeparator();
   QAction* quit = action(file, tr("&Quit"), "quit", QKeySequence::Quit);
   connect(quit, &QAction::triggered, &app_, [this] { app_.quit(); });
@@ -517,7 +563,7 @@ void WorksheetWindow::buildMenus() {
   colouringAction_->setCheckable(true);
   connect(colouringAction_, &QAction::triggered, this, &WorksheetWindow::setColouring);
   QAction* plotFont = action(formatMenu_, tr("Plot &Font..."), "changePlotFont");
-  plotFont->setEnabled(false);
+  connect(plotFont, &QAction::triggered, this, &WorksheetWindow::changePlotFont);
   connect(formatMenu_, &QMenu::aboutToShow, this, &WorksheetWindow::updateFormatChecks);
 
   QMenu* window = menuBar()->addMenu(tr("&Window"));
@@ -560,6 +606,7 @@ void WorksheetWindow::updateActions() {
                      colouringAction_})
     a->setEnabled(!busy);
   revertAction_->setEnabled(!busy && !filePath_.isEmpty());
+  printPlotAction_->setEnabled(!busy && plotWindow_->isVisible() && app_.plotDocument() == this);
   for (QActionGroup* g : {formatGroup_, placesGroup_, angleGroup_}) g->setEnabled(!busy);
   editor_->setReadOnly(busy);
 }

@@ -19,6 +19,7 @@ class QMenu;
 namespace orv::app {
 
 class Application;
+class PlotWindow;
 class StopPanel;
 class SyntaxOverlay;
 class WorksheetEditor;
@@ -65,6 +66,12 @@ class WorksheetWindow : public QMainWindow {
   // Recolours the text, e.g. after the enabled add-on functions changed.
   void recolour();
 
+  // The plot window: shown with the last published page, or hidden.
+  PlotWindow* plotWindow() const { return plotWindow_.get(); }
+  void showPlot();
+  void hidePlot();
+  void changePlotFont();
+
  signals:
   void runFinished();
 
@@ -86,6 +93,7 @@ class WorksheetWindow : public QMainWindow {
   void setDegrees(bool on);
   void setColouring(bool on);
   void keepFramesInDocument();
+  void applyPlotFont();
 
   Application& app_;
   GuiHost host_;
@@ -115,6 +123,8 @@ class WorksheetWindow : public QMainWindow {
   QActionGroup* angleGroup_ = nullptr;
   QAction* colouringAction_ = nullptr;
   QMenu* formatMenu_ = nullptr;
+  QAction* printPlotAction_ = nullptr;
+  std::unique_ptr<PlotWindow> plotWindow_;
 };
 
 }  // namespace orv::app

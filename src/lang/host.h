@@ -70,6 +70,7 @@ struct RunOutcome {
   std::string status;        // status line text, Mac OS Roman bytes
   int tabWidth = 0;          // tab width the worksheet asked for, 0 = none
   bool plot = false;         // the run made a plot page
+  bool showPlot = false;  // a plot page is to be shown: made now or kept from before
 };
 
 }  // namespace orv

@@ -26,7 +26,10 @@ void drawplot(const PlotPage& ps, Surface& s);
 
 // The page as exported: drawplot, the page labels at their places and the
 // information line at the bottom, which shows [click] when there is one.
-void drawPage(const PlotPage& ps, Surface& s, const Click& click = Click());
+// [labels] stand instead of the page's own labels when given (a window
+// whose user moved them); [info] false leaves the information line out.
+void drawPage(const PlotPage& ps, Surface& s, const Click& click = Click(),
+              const std::vector<PageLabel>* labels = nullptr, bool info = true);
 
 // The text of the information line (Mac OS Roman).
 std::string showplotinfo(const PlotPage& ps, const Click& click = Click());

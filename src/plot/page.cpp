@@ -30,21 +30,24 @@ void drawplot(const PlotPage& ps, Surface& s) {
   }
 }
 
-void drawPage(const PlotPage& ps, Surface& s, const Click& click) {
+void drawPage(const PlotPage& ps, Surface& s, const Click& click,
+              const std::vector<PageLabel>* labels, bool info) {
   drawplot(ps, s);
   s.ForeColor(kBlack);
-  for (const PageLabel& l : ps.labels) {
+  for (const PageLabel& l : labels ? *labels : ps.labels) {
     if (!l.shown || l.text.empty()) continue;
     // The text sits in its label frame after a margin of 5 units.
     s.MoveTo(static_cast<int>(l.x) + 5, static_cast<int>(l.y));
     s.DrawText(l.text);
   }
-  Rect w;
-  s.GetWindowRect(&w);
-  int cw, ch;
-  s.GetTextSize("0", &cw, &ch);
-  s.MoveTo(w.left + cw, w.bottom + 2);
-  s.DrawText(showplotinfo(ps, click));
+  if (info) {
+    Rect w;
+    s.GetWindowRect(&w);
+    int cw, ch;
+    s.GetTextSize("0", &cw, &ch);
+    s.MoveTo(w.left + cw, w.bottom + 2);
+    s.DrawText(showplotinfo(ps, click));
+  }
   s.FinishPath();
 }
 

@@ -84,6 +84,8 @@ bool newaxisStatement(Engine& e) {
 
 void finishOutcome(Engine& e, RunOutcome& out) {
   out.plot = e.plot().made;
+  // No plot now and none before: the plot window goes away.
+  out.showPlot = !(e.initplot == 1 && e.plot().nstrips == 0);
   if (out.ok) removeUnusedLabels(e.plot());
 }
 

@@ -122,7 +122,7 @@ bool WorksheetSession::start(std::function<void(const RunResult&)> finished) {
   bool started = worker_.start([this, text, finished = std::move(finished)] {
     RunResult result = runOnWorker(*text);
     if (result.completed) keepResults(*text, result);
-    if (result.completed && result.outcome.plot) {
+    if (result.completed && result.outcome.showPlot) {
       std::shared_ptr<const PlotPage> page = publishedPage(engine_->plot());
       std::lock_guard lock(mutex_);
       page_ = std::move(page);

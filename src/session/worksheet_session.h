@@ -95,7 +95,7 @@ class WorksheetSession {
   void requestStop() { stop_.store(true); }
   std::atomic<bool>& stopFlag() { return stop_; }
 
-  // The page of the last run that made a plot; null before any. It never
+  // The page of the last run that showed a plot; null before any. It never
   // changes, so it may be drawn while the next run goes on.
   std::shared_ptr<const PlotPage> plotPage() const;
 

@@ -79,7 +79,7 @@ TEST_F(DocumentsTest, PlainTextStaysPlainAndACancelledSaveAsKeepsAsking) {
   WorksheetWindow* w = app_.openFile(path("notes.txt"));
   ASSERT_TRUE(w);
   ASSERT_TRUE(run(w));
-  dialogs_.saveTargets = {std::nullopt};
+  dialogs_.saveTargets = {app::SaveTarget{}};
   EXPECT_FALSE(w->save());  // a plain file is first saved through Save As: cancelled
   dialogs_.saveTargets = {app::SaveTarget{path("notes.txt"), DocForm::kPlain}};
   ASSERT_TRUE(w->save());

@@ -19,9 +19,12 @@ class ScriptedDialogs : public app::Dialogs {
     ++saveAsked;
     return take(saveAnswers, app::SaveAnswer::kCancel);
   }
+  // A target with an empty path cancels.
   std::optional<app::SaveTarget> saveAs(QWidget*, const QString&, DocForm) override {
     ++saveAsAsked;
-    return take(saveTargets, std::optional<app::SaveTarget>());
+    app::SaveTarget target = take(saveTargets, app::SaveTarget());
+    if (target.path.isEmpty()) return std::nullopt;
+    return target;
   }
   QStringList openFiles(QWidget*) override { return {}; }
   bool confirmRevert(QWidget*, const QString&) override { return true; }
@@ -39,7 +42,7 @@ class ScriptedDialogs : public app::Dialogs {
 
   std::deque<bool> overwriteAnswers;
   std::deque<app::SaveAnswer> saveAnswers;
-  std::deque<std::optional<app::SaveTarget>> saveTargets;
+  std::deque<app::SaveTarget> saveTargets;
   std::deque<std::optional<QFont>> fonts;
   QString printTo;
   QStringList overwriteAsked;

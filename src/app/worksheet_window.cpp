@@ -189,6 +189,12 @@ void WorksheetWindow::keepFramesInDocument() {
   p.twtop = height - pos().y();
   p.twwidth = width();
   p.twheight = this->height();
+  if (plotPlaced_) {
+    p.pwleft = plotWindow_->pos().x();
+    p.pwtop = height - plotWindow_->pos().y();
+    p.pwwidth = plotWindow_->width();
+    p.pwheight = plotWindow_->height();
+  }
 }
 
 void WorksheetWindow::recolour() {
@@ -325,6 +331,24 @@ void WorksheetWindow::highlightLine(int pos) {
 // ---------------------------------------------------------------------------
 
 void WorksheetWindow::showPlot() {
+  if (!plotPlaced_) {
+    // The first time: where the document's options line says, else beside
+    // the worksheet, always on the screen.
+    plotPlaced_ = true;
+    const DocPrefs& p = session_->document().prefs;
+    QScreen* screen = this->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const int height = screen ? screen->geometry().height() : 800;
+    QRect frame(frameGeometry().right() + 8, frameGeometry().top(), plotWindow_->width(),
+                plotWindow_->height());
+    if (p.pwwidth > 0 && p.pwheight > 0)
+      frame = QRect(p.pwleft, height - p.pwtop, p.pwwidth, p.pwheight);
+    frame.setSize(frame.size().boundedTo(area.size()));
+    frame.moveLeft(std::clamp(frame.left(), area.left(), area.right() - frame.width() + 1));
+    frame.moveTop(std::clamp(frame.top(), area.top(), area.bottom() - frame.height() + 1));
+    plotWindow_->resize(frame.size());
+    plotWindow_->move(frame.topLeft());
+  }
   plotWindow_->showPage(session_->plotPage(), "PLOT of " + displayName_);
   updateActions();
 }

@@ -107,7 +107,8 @@ class WorksheetWindow : public QMainWindow {
   QString helpName_;
   std::u16string lineEnd_ = u"\n";  // of the file the text came from
   bool running_ = false;
-  bool replaying_ = false;  // the run's edits or a loaded text go in: no user edit
+  bool plotPlaced_ = false;  // the plot window has its first place
+  bool replaying_ = false;   // the run's edits or a loaded text go in: no user edit
   int selectionStart_ = 0, selectionEnd_ = 0;
 
   QAction* newAction_ = nullptr;

@@ -4,12 +4,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
 #include "data/file_meta.h"
+#include "data/temp_files.h"
 #include "doc/macroman.h"
 #include "lang/engine.h"
 
@@ -91,13 +93,16 @@ DataWriter::~DataWriter() { discard(); }
 
 bool DataWriter::open(const std::string& target) {
   target_ = target;
-  temp_ = target + ".orvanel-" + std::to_string(getpid()) + ".tmp";
-  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  fd_ = createTempBeside(target, &temp_);
+  if (fd_ < 0) {
+    fail(errno);
+    temp_.clear();
+    return false;
+  }
   // A replaced file keeps its permissions.
   struct stat st;
-  if (fd_ >= 0 && ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-    ::fchmod(fd_, st.st_mode & 07777);
-  return fd_ >= 0;
+  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
+  return true;
 }
 
 namespace {
@@ -106,6 +111,7 @@ constexpr std::size_t kWriteBuffer = std::size_t(1) << 16;
 
 // Small pieces gather in the buffer; a large one goes to the file directly.
 void DataWriter::write(const void* data, std::size_t n) {
+  if (failed()) return;
   if (buffer_.size() + n > kWriteBuffer) {
     flush();
     if (n >= kWriteBuffer) {
@@ -119,11 +125,13 @@ void DataWriter::write(const void* data, std::size_t n) {
 
 void DataWriter::writeOut(const void* data, std::size_t n) {
   std::size_t done = 0;
-  while (done < n && !failed_) {
+  while (done < n && !failed()) {
     ssize_t k = ::write(fd_, static_cast<const char*>(data) + done, n - done);
     if (k < 0 && errno == EINTR) continue;
-    if (k <= 0)
-      failed_ = true;
+    if (k < 0)
+      fail(errno);
+    else if (k == 0)
+      fail(EIO);
     else
       done += static_cast<std::size_t>(k);
   }
@@ -134,22 +142,42 @@ void DataWriter::flush() {
   buffer_.clear();
 }
 
-bool DataWriter::commit() {
-  if (fd_ < 0) return false;
+bool DataWriter::setAttribute(const char* name, const std::string& value) {
+  if (fd_ < 0 || failed()) return false;
+  if (::fsetxattr(fd_, name, value.data(), value.size(), 0) == 0) return true;
+  if (errno == ENOTSUP) return true;
+  fail(errno);
+  return false;
+}
+
+bool DataWriter::finish() {
+  if (fd_ < 0) {
+    fail(EBADF);
+    return false;
+  }
   flush();
-  bool ok = !failed_ && ::fsync(fd_) == 0;
-  ok = ::close(fd_) == 0 && ok;
+  if (!failed() && ::fsync(fd_) != 0) fail(errno);
+  if (::close(fd_) != 0) fail(errno);
   fd_ = -1;
-  if (ok) ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
-  if (!ok) std::remove(temp_.c_str());
+  if (failed()) discard();
+  return !failed();
+}
+
+bool DataWriter::publish() {
+  if (failed() || temp_.empty()) return false;
+  if (!renameTemp(temp_, target_)) {
+    fail(errno);
+    discard();
+    return false;
+  }
   temp_.clear();
-  return ok;
+  return true;
 }
 
 void DataWriter::discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temp_.empty()) std::remove(temp_.c_str());
+  if (!temp_.empty()) removeTemp(temp_);
   temp_.clear();
   buffer_.clear();
 }

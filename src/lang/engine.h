@@ -135,8 +135,11 @@ class Engine {
   bool pass();
   void reparse();
   void tabset();
+  // Called for every node evaluated. The poll is one relaxed atomic load, so
+  // looking every 2^14 calls keeps a stop request waiting well under a
+  // millisecond of evaluation.
   void cmdper() {
-    if ((chk_++ & 0xFFFFF) == 0) pollStop();
+    if ((chk_++ & 0x3FFF) == 0) pollStop();
   }
   void pollStop();
 
@@ -310,6 +313,7 @@ class Engine {
   void freedfs() { dfs_.clear(); }
   bool quickwrite(DataWriter& out, ExprNode* e, int64_t* cols, int format);
   void writenum(DataWriter& out, bool known, int format, double v);
+  void writeFailed(const std::string& name, const char* what, int error);
   int fmtindex(const std::string& name);
 
   // ---- Tables (data/table.cpp)

@@ -121,7 +121,7 @@ std::optional<std::string> runWithProgress(Engine& engine, MemoryText& text, Con
   return error;
 }
 
-std::string errnoText(int error) { return std::strerror(error); }
+std::string errnoText(int error) { return fileErrorText(error); }
 
 // What a run leaves in the document: its text, the page labels, the tab
 // width the worksheet asked for, and the settings it ran with (so a saved
@@ -183,7 +183,7 @@ bool writeResult(const RunOptions& options, const std::string& name, const Docum
     if (!runOk) return true;
     const std::string out = worksheetBytes(doc, doc.form, addOnNames);
     if (out == fileBytes) return true;
-    if (int error = replaceFileAtomically(options.file, out)) {
+    if (int error = replaceFileAtomically(options.file, fileBytes, out)) {
       console.line("orvanel: " + name + ": " + errnoText(error));
       return false;
     }
@@ -216,6 +216,12 @@ int runCommand(const RunOptions& options) {
     console.line("orvanel: " + name + ": " + errnoText(error));
     return kExitUsage;
   }
+  if (options.inPlace) {
+    if (std::string refusal = inPlaceRefusal(options.file, doc); !refusal.empty()) {
+      console.line("orvanel: " + name + ": " + refusal);
+      return kExitUsage;
+    }
+  }
   if (options.inPlace && doc.forceSaveAs && doc.converted) {
     console.line("orvanel: " + name +
                  ": a legacy worksheet is saved under a new name; use 'orvanel convert " + name +
@@ -239,6 +245,9 @@ int runCommand(const RunOptions& options) {
   for (std::size_t i = 0; i < enabled.size(); ++i)
     engine->setAddOnEnabled(static_cast<int>(i), enabled[i]);
   if (!fromStdin) engine->setDocumentPath(absolutePath(options.file));
+  if (options.confine)
+    engine->setConfinement(
+        fromStdin ? "" : std::filesystem::path(absolutePath(options.file)).parent_path().string());
   std::unique_ptr<QGuiApplication> gui;
   ExportOptions page;
   if (!options.plot.empty()) {
@@ -262,7 +271,9 @@ int runCommand(const RunOptions& options) {
   }
   const std::u16string& result = text.text();
   keepRunResults(result, outcome, settings, engine->plot(), &doc);
-  if (!writeResult(options, name, doc, bytes, outcome.ok, enabledAddOnNames(*engine), console))
+  // A stopped run is never written back, whatever it reached.
+  const bool complete = outcome.ok && !stop.load();
+  if (!writeResult(options, name, doc, bytes, complete, enabledAddOnNames(*engine), console))
     return kExitUsage;
   if (!options.plot.empty() && !writePlot(options, *engine, outcome.plot, page, console))
     return kExitUsage;

@@ -188,6 +188,7 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
     errmsg2(" write file '%s' can't create", name.c_str());
     return false;
   }
+  if (outsideConfinement(*path, name)) return false;
   const bool existed = fileExists(*path);
   if (existed && !host_.confirmOverwrite(lastPathComponent(*path))) {
     errmsg2(" write('%s',) canceled", name.c_str());

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "data/file_meta.h"
 #include "data/temp_files.h"
@@ -209,12 +210,49 @@ std::optional<std::string> Engine::macPath(const std::string& name) const {
   return folder + "/" + converted;
 }
 
+namespace {
+
+// [path] with ".." and symbolic links resolved; for a file that does not
+// exist yet, its folder's resolved path and its name. Empty when not even
+// the folder exists.
+std::string resolvedPath(const std::string& path) {
+  if (char* real = realpath(path.c_str(), nullptr)) {
+    std::string r = real;
+    std::free(real);
+    return r;
+  }
+  std::size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return "";
+  char* real = realpath(folder.empty() ? "/" : folder.c_str(), nullptr);
+  if (!real) return "";
+  std::string r = real;
+  std::free(real);
+  return (r == "/" ? "" : r) + "/" + name;
+}
+
+}  // namespace
+
+// Under confinement: reports a [path] (named [name] in the worksheet) that
+// lies outside the allowed folder and returns true.
+bool Engine::outsideConfinement(const std::string& path, const std::string& name) {
+  if (!confined_) return false;
+  std::string root = confinement_.empty() ? "" : resolvedPath(confinement_);
+  std::string resolved = resolvedPath(path);
+  if (!root.empty() && !resolved.empty() &&
+      (resolved == root || resolved.compare(0, root.size() + 1, root + "/") == 0 || root == "/"))
+    return false;
+  errmsg2(" '%s' is outside the worksheet's folder", name.c_str());
+  return true;
+}
+
 // The type code of a data file (or of [format] when one is given), -1 when
 // the file can't be found. Sets isOrvl from the file's creator code.
 int64_t Engine::OpenDataFile(const std::string& name, const std::string& format,
                              std::string* path) {
   std::optional<std::string> p = macPath(name);
-  if (!p || !fileExists(*p)) return -1;
+  if (!p || outsideConfinement(*p, name) || !fileExists(*p)) return -1;
   DataFileInfo info = readDataFileInfo(*p);
   isOrvl = info.creator == kCreatorOrvl;
   *path = *p;

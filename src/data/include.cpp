@@ -52,6 +52,7 @@ void Engine::ParseIncludeDoc(const char* name) {
       if (c == ':') c = '/';
     path = std::string(home ? home : "") + "/Documents/Orvanel/" + converted;
   }
+  if (outsideConfinement(*path, name)) return;
   std::u16string text;
   std::string error;
   if (!host_.openInclude(*path, &text, &error)) {

@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace orv {
 
@@ -99,6 +102,55 @@ bool renameTemp(const std::string& temp, const std::string& target) {
 void removeTemp(const std::string& temp) {
   ::unlink(temp.c_str());
   forget(temp);
+}
+
+namespace {
+
+int writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return EIO;
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int writeFileAtomically(const std::string& path, std::string_view bytes) {
+  std::string target = path;
+  std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
+  if (real) target = real.get();
+  struct stat old;
+  const bool existed = ::stat(target.c_str(), &old) == 0;
+  if (existed && S_ISDIR(old.st_mode)) return EISDIR;
+  if (existed && S_ISCHR(old.st_mode)) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = writeAll(fd, bytes);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error;
+  }
+  if (existed && !S_ISREG(old.st_mode)) return EINVAL;
+  std::string temp;
+  int fd = createTempBeside(target, &temp);
+  if (fd < 0) return errno;
+  int error = writeAll(fd, bytes);
+  if (error == 0 && existed) {
+    // Keeping the owner only works for a privileged user; others get the
+    // file as their own. The mode comes after, since a change of owner
+    // clears set-id bits.
+    int ignored = ::fchown(fd, old.st_uid, old.st_gid);
+    (void)ignored;
+    if (::fchmod(fd, old.st_mode & 07777) != 0) error = errno;
+  }
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && !renameTemp(temp, target)) error = errno;
+  if (error != 0) removeTemp(temp);
+  return error;
 }
 
 void removeTempFilesNow() {

@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 
 namespace orv {
 
@@ -25,6 +26,14 @@ bool renameTemp(const std::string& temp, const std::string& target);
 
 // Removes [temp] (a file createTempBeside made and that is still there).
 void removeTemp(const std::string& temp);
+
+// Writes [bytes] to a new file beside [path] that then takes the place of
+// [path]: a reader sees the old content or the new, never a part, and on a
+// failure [path] is left as it was. A replaced file keeps its permissions
+// (and, for a privileged user, its owner); a symbolic link is followed, not
+// replaced. A character device (/dev/null) is written directly. Returns 0
+// or an errno value.
+int writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // Removes every temporary file that is still registered. Async-signal-safe,
 // for the handler of a signal that ends the process.

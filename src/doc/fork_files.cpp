@@ -15,7 +15,9 @@ namespace {
 constexpr std::size_t kMaxFork = std::size_t(64) << 20;
 
 std::optional<std::string> readSmallFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a named pipe waits for a writer; only a
+  // regular file is read.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat st;
   std::optional<std::string> result;

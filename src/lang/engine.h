@@ -111,6 +111,14 @@ class Engine {
   // it; empty for an untitled document.
   void setDocumentPath(std::string path) { documentPath_ = std::move(path); }
   const std::string& documentPath() const { return documentPath_; }
+
+  // Limits the files a worksheet may name (read, write, include, imagefile)
+  // to [folder] and below, after resolving ".." and symbolic links; an
+  // empty folder allows none. Without a call there is no limit.
+  void setConfinement(std::string folder) {
+    confinement_ = std::move(folder);
+    confined_ = true;
+  }
   const DocSettings& settings() const { return settings_; }
 
   // The stop button. The flag may be set from any thread; the run notices it
@@ -299,6 +307,7 @@ class Engine {
   // ---- Files, data files and include files (data/*.cpp)
   std::optional<std::string> macPath(const std::string& name) const;
   int64_t OpenDataFile(const std::string& name, const std::string& format, std::string* path);
+  bool outsideConfinement(const std::string& path, const std::string& name);
   bool evalread(ExprNode* n, double* result);
   bool evalwrite(ExprNode* n, double* result);
   bool getname(ExprNode* e, std::string* name);
@@ -432,6 +441,8 @@ class Engine {
 
   // Documents and data files
   std::string documentPath_;
+  std::string confinement_;  // see setConfinement
+  bool confined_ = false;
   std::vector<DataFile> dfs_;  // the data-file table of this run
   int isOrvl = 0;              // the last opened data file was written by us
   int includeDepth_ = 0;

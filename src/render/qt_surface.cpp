@@ -2,12 +2,14 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "data/files.h"
 #include "doc/macroman.h"
 
 namespace orv {
@@ -21,8 +23,23 @@ QString fromMacRoman(std::string_view s) {
 
 }  // namespace
 
+namespace {
+// The largest picture file read.
+constexpr std::size_t kMaxPictureBytes = std::size_t(256) << 20;
+}  // namespace
+
 std::shared_ptr<const Picture> loadPictureFile(const std::string& path) {
-  QImageReader reader(QString::fromStdString(path));
+  // Only a regular file is read (a named pipe or a device could block the
+  // run or never end), and through our own bounded read.
+  InputFile file;
+  if (!file.open(path) || file.size() > kMaxPictureBytes) return nullptr;
+  QByteArray data(static_cast<qsizetype>(file.size()), '\0');
+  ssize_t got = file.read(0, data.data(), file.size());
+  if (got < 0) return nullptr;
+  data.truncate(static_cast<qsizetype>(got));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   reader.setAutoTransform(true);
   QImage image = reader.read();
   if (image.isNull()) return nullptr;

@@ -34,7 +34,7 @@ void drawPage(PlotState& ps, Surface& s) {
   for (const PageLabel& l : ps.labels) {
     if (!l.shown || l.text.empty()) continue;
     // The text sits in its label frame after a margin of 5 units.
-    s.MoveTo(static_cast<int>(l.x) + 5, static_cast<int>(l.y));
+    s.MoveTo(pageCoord(l.x) + 5, pageCoord(l.y));
     s.DrawText(l.text);
   }
   Rect w;

@@ -59,6 +59,13 @@ TEST(HostileValues, MathLibraryDomainErrorsGiveTheLibrarysValue) {
             "bessely0(-1):NAN04\nbesselyn(1, -1):NAN04\ntgamma(-1):NAN04\ncosh(1/0):inf\n");
 }
 
+TEST(HostileValues, HistogramOverTheWholeRangeOfDoubles) {
+  SheetResult r =
+      runSheet("n := histogram({1e308, -1e308, 0}, -1e308, 1e308, 3)\nbins=\n", {}, true);
+  EXPECT_TRUE(r.ok) << r.status;
+  EXPECT_NE(r.text.find("bins:{3.00,0.00,0.00}"), std::string::npos) << r.text;
+}
+
 TEST(HostileValues, TableStepsThatAreNoNumber) {
   SheetResult r = runSheet("Nsteps = 0/0\ntable N\n");
   EXPECT_EQ(r.status, "Nsteps:?");

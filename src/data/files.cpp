@@ -59,9 +59,13 @@ ssize_t InputFile::read(std::size_t offset, void* out, std::size_t n) const {
   return static_cast<ssize_t>(got);
 }
 
-bool readFileBytes(const std::string& path, std::string* bytes) {
+bool readFileBytes(const std::string& path, std::string* bytes, std::size_t most) {
   InputFile file;
   if (!file.open(path)) return false;
+  if (file.size() > most) {
+    errno = EFBIG;
+    return false;
+  }
   // The size known, and one more byte to notice a file that grew.
   bytes->resize(file.size() + 1);
   std::size_t got = 0;
@@ -70,6 +74,10 @@ bool readFileBytes(const std::string& path, std::string* bytes) {
     if (n < 0) return false;
     got += static_cast<std::size_t>(n);
     if (got < bytes->size()) break;
+    if (got > most) {
+      errno = EFBIG;
+      return false;
+    }
     bytes->resize(bytes->size() + bytes->size() / 2 + 65536);
   }
   bytes->resize(got);

@@ -11,8 +11,9 @@
 namespace orv {
 
 // Reads the file at [path] into [bytes]; false with errno set on failure.
-// Only regular files are read.
-bool readFileBytes(const std::string& path, std::string* bytes);
+// Only regular files are read, and at most [most] bytes (EFBIG beyond).
+bool readFileBytes(const std::string& path, std::string* bytes,
+                   std::size_t most = std::size_t(256) << 20);
 
 // An open regular file read at given positions: data files are read in
 // pieces straight into the values they become.

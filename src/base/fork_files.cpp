@@ -15,7 +15,9 @@ namespace {
 constexpr std::size_t kMaxFork = std::size_t(64) << 20;
 
 std::optional<std::string> readSmallFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a named pipe waits for a writer; only a
+  // regular file is read.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat st;
   std::optional<std::string> result;
@@ -55,17 +57,24 @@ std::optional<AppleDouble> sideFile(const std::string& path) {
 
 }  // namespace
 
+// A file with Finder information in its attributes keeps all its metadata
+// there: the attributes were replaced together with the data, while an
+// AppleDouble file beside it may be another writer's.
 std::optional<std::string> readResourceFork(const std::string& path) {
-  std::optional<AppleDouble> side = sideFile(path);
-  if (side && side->resourceFork) return side->resourceFork;
+  if (!readAttribute(path, "user.com.apple.FinderInfo")) {
+    std::optional<AppleDouble> side = sideFile(path);
+    if (side && side->resourceFork) return side->resourceFork;
+  }
   return readAttribute(path, "user.com.apple.ResourceFork");
 }
 
 std::optional<FinderInfo> readFinderInfo(const std::string& path) {
-  std::optional<AppleDouble> side = sideFile(path);
-  if (side && side->finderInfo) return side->finderInfo;
   std::optional<std::string> value = readAttribute(path, "user.com.apple.FinderInfo");
-  if (!value || value->size() < kFinderInfoSize) return std::nullopt;
+  if (!value || value->size() < kFinderInfoSize) {
+    std::optional<AppleDouble> side = sideFile(path);
+    if (side && side->finderInfo) return side->finderInfo;
+    return std::nullopt;
+  }
   FinderInfo info;
   value->copy(info.data(), kFinderInfoSize);
   return info;

@@ -1,6 +1,7 @@
 // Where a file's Finder information and resource fork are kept on Linux: the
-// AppleDouble file "._NAME" beside it, or else the extended attributes
-// user.com.apple.FinderInfo and user.com.apple.ResourceFork.
+// extended attributes user.com.apple.FinderInfo and
+// user.com.apple.ResourceFork, or else the AppleDouble file "._NAME" beside
+// it.
 #pragma once
 
 #include <optional>

@@ -17,7 +17,7 @@ namespace orv::cli {
 namespace {
 
 int fail(const std::string& name, int error) {
-  std::fprintf(stderr, "orvanel: %s: %s\n", name.c_str(), std::strerror(error));
+  std::fprintf(stderr, "orvanel: %s: %s\n", name.c_str(), fileErrorText(error).c_str());
   return kExitUsage;
 }
 

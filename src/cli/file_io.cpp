@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <memory>
+#include <cstring>
+
+#include "base/temp_files.h"
 
 namespace orv::cli {
 
@@ -22,6 +22,7 @@ int readAll(int fd, std::string* bytes) {
       if (errno == EINTR) continue;
       return errno;
     }
+    if (bytes->size() + static_cast<std::size_t>(n) > kMaxWorksheetBytes) return kFileTooLarge;
     bytes->append(chunk, static_cast<std::size_t>(n));
   }
 }
@@ -46,45 +47,60 @@ int closeKeepingError(int fd, int error) {
 
 }  // namespace
 
+std::string fileErrorText(int error) {
+  switch (error) {
+    case kNotRegularFile:
+      return "not a regular file";
+    case kFileTooLarge:
+      return "too large for a worksheet";
+    case kChangedOnDisk:
+      return "changed by another program during the run; not written";
+    case kReadOnly:
+      return "the file is read-only; not written";
+    default:
+      return std::strerror(error);
+  }
+}
+
 int readWholeFile(const std::string& path, std::string* bytes) {
   bytes->clear();
   if (path == "-") return readAll(STDIN_FILENO, bytes);
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a named pipe waits for a writer.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno;
+  struct stat st;
+  if (fstat(fd, &st) != 0) return closeKeepingError(fd, errno);
+  if (S_ISDIR(st.st_mode)) return closeKeepingError(fd, EISDIR);
+  if (!S_ISREG(st.st_mode)) return closeKeepingError(fd, kNotRegularFile);
+  if (static_cast<std::size_t>(st.st_size) > kMaxWorksheetBytes)
+    return closeKeepingError(fd, kFileTooLarge);
   return closeKeepingError(fd, readAll(fd, bytes));
 }
 
 int writeWholeFile(const std::string& path, std::string_view bytes) {
   if (path == "-") return writeAll(STDOUT_FILENO, bytes);
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return errno;
-  return closeKeepingError(fd, writeAll(fd, bytes));
+  return writeFileAtomically(path, bytes);
 }
 
-int replaceFileAtomically(const std::string& path, std::string_view bytes) {
-  std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
-  if (!real) return errno;
-  std::string target = real.get();
-  struct stat old;
-  if (stat(target.c_str(), &old) != 0) return errno;
-  if (!S_ISREG(old.st_mode)) return EINVAL;
+int checkWritable(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return errno;
+  // A privileged user may write any file; the mode still says what the
+  // owner wants.
+  if ((st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0) return kReadOnly;
+  return 0;
+}
 
-  std::size_t slash = target.rfind('/');
-  std::string temp = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  int error = writeAll(fd, bytes);
-  if (error == 0) {
-    // Keeping the owner only works for a privileged user; others get the file as
-    // their own. The mode comes after, since a change of owner clears set-id bits.
-    int ignored = fchown(fd, old.st_uid, old.st_gid);
-    (void)ignored;
-    if (fchmod(fd, old.st_mode & 07777) != 0 || fsync(fd) != 0) error = errno;
-  }
-  error = closeKeepingError(fd, error);
-  if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) unlink(temp.c_str());
-  return error;
+int replaceFileAtomically(const std::string& path, std::string_view before,
+                          std::string_view bytes) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return kNotRegularFile;
+  if (int error = checkWritable(path)) return error;
+  std::string now;
+  if (int error = readWholeFile(path, &now)) return error;
+  if (now != before) return kChangedOnDisk;
+  return writeFileAtomically(path, bytes);
 }
 
 }  // namespace orv::cli

@@ -81,6 +81,8 @@ class RunParser {
         o.inPlace = true;
       } else if (arg == "--overwrite") {
         o.overwrite = true;
+      } else if (arg == "--confine") {
+        o.confine = true;
       } else if (arg == "--degrees") {
         o.settings.degrees = true;
       } else if (arg == "--radians") {
@@ -248,6 +250,8 @@ std::string usageText() {
          "  --enable LIST      add-on functions to define: all, none or NAME[,NAME...]\n"
          "                     (default: the states kept by the function browser)\n"
          "  --overwrite        let write() replace existing files (else it is cancelled)\n"
+         "  --confine          read, write, include and imagefile only within the\n"
+         "                     worksheet's folder (for worksheets from strangers)\n"
          "  -h, --help         show this help\n"
          "\n"
          "Settings not given here come from the user defaults (~/.config/Orvanel/Orvanel.conf).\n"

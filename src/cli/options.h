@@ -27,6 +27,7 @@ struct RunOptions {
   std::string output;  // -o OUT; empty: standard output ("-" also means standard output)
   bool inPlace = false;
   bool overwrite = false;             // answers "Write File Already Exists" with Overwrite
+  bool confine = false;               // files only within the worksheet's folder
   std::optional<std::string> enable;  // --enable: all, none or NAME[,NAME...]
   // Settings given on the command line; unset ones come from the document or
   // the user defaults.

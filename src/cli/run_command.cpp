@@ -33,7 +33,7 @@ std::string absolutePath(const std::string& file) {
   return error ? file : p.lexically_normal().string();
 }
 
-std::string errnoText(int error) { return std::strerror(error); }
+std::string errnoText(int error) { return fileErrorText(error); }
 
 // Fonts and painting need a GUI application object; without a display it
 // runs on the offscreen platform.
@@ -100,7 +100,7 @@ bool writeResult(const RunOptions& options, const std::string& name,
     if (!runOk) return true;
     const std::string out = session.fileBytes(doc.form);
     if (out == fileBytes) return true;
-    if (int error = replaceFileAtomically(options.file, out)) {
+    if (int error = replaceFileAtomically(options.file, fileBytes, out)) {
       console.line("orvanel: " + name + ": " + errnoText(error));
       return false;
     }
@@ -141,6 +141,12 @@ int runCommand(const RunOptions& options) {
                  " " + convertedName(name) + "'");
     return kExitUsage;
   }
+  if (options.inPlace) {
+    if (std::string refusal = inPlaceRefusal(options.file, doc); !refusal.empty()) {
+      console.line("orvanel: " + name + ": " + refusal);
+      return kExitUsage;
+    }
+  }
   // Without settings of its own the document took the user defaults.
   session.setSettings(
       resolveSettings(options.settings, documentSettings(doc.prefs), readUserDefaults()));
@@ -154,6 +160,9 @@ int runCommand(const RunOptions& options) {
   session.setAddOnsEnabled(enabled);
   session.setSimulatorCommand(readSimulatorCommand());
   if (!fromStdin) session.setDocumentPath(absolutePath(options.file));
+  if (options.confine)
+    session.setConfinement(
+        fromStdin ? "" : std::filesystem::path(absolutePath(options.file)).parent_path().string());
   std::unique_ptr<QGuiApplication> gui;
   ExportOptions page;
   if (!options.plot.empty()) {
@@ -172,7 +181,9 @@ int runCommand(const RunOptions& options) {
     return kExitRunFailed;
   }
   const bool ok = result.outcome.ok;
-  if (!writeResult(options, name, session, bytes, ok, console)) return kExitUsage;
+  // A stopped run is never written back, whatever it reached.
+  if (!writeResult(options, name, session, bytes, ok && !result.stopped, console))
+    return kExitUsage;
   if (!options.plot.empty() && !writePlot(options, session, result.outcome.plot, page, console))
     return kExitUsage;
 

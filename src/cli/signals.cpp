@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include "base/temp_files.h"
+
 namespace orv::cli {
 
 namespace {
@@ -23,9 +25,18 @@ void onInterrupt(int) {
       ssize_t ignored = write(STDERR_FILENO, kErase, sizeof kErase - 1);
       (void)ignored;
     }
+    removeTempFilesNow();
     _exit(130);
   }
   if (std::atomic<bool>* stop = gStop.load()) stop->store(true);
+}
+
+// A request to end the process: our temporary files go first, then the
+// signal takes its default course.
+void onTerminate(int signal) {
+  removeTempFilesNow();
+  ::signal(signal, SIG_DFL);
+  raise(signal);
 }
 
 }  // namespace
@@ -38,6 +49,10 @@ void installInterruptHandler(std::atomic<bool>* stop, bool eraseLine) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   sigaction(SIGINT, &action, nullptr);
+  struct sigaction terminate = {};
+  terminate.sa_handler = onTerminate;
+  sigemptyset(&terminate.sa_mask);
+  for (int signal : {SIGTERM, SIGHUP}) sigaction(signal, &terminate, nullptr);
 }
 
 }  // namespace orv::cli

@@ -2,7 +2,8 @@
 //
 // The first interrupt sets the stop flag that the engine polls, so the run
 // ends with " stopped" and its results so far are kept. A second interrupt
-// ends the process at once with status 130.
+// ends the process at once with status 130. That, SIGTERM and SIGHUP remove
+// the temporary files of writes in progress before the process ends.
 #pragma once
 
 #include <atomic>

@@ -15,6 +15,17 @@ int readWorksheetFile(const std::string& path, const DocPrefs& defaults, Documen
   return 0;
 }
 
+std::string inPlaceRefusal(const std::string& path, const Document& doc) {
+  if (path == "-") return "";
+  if (checkWritable(path) == kReadOnly)
+    return "the file is read-only; use -o OUT to write elsewhere";
+  if (doc.dropped.empty()) return "";
+  std::string words;
+  for (const std::string& w : doc.dropped) words += (words.empty() ? "\\" : ", \\") + w;
+  return "holds RTF content that saving would lose (" + words +
+         "); use -o OUT to write the results elsewhere";
+}
+
 DocForm formOfName(const std::string& path) {
   return isRtfOutputName(path) ? DocForm::kRtf : DocForm::kPlain;
 }

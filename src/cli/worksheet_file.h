@@ -14,6 +14,11 @@ namespace orv::cli {
 int readWorksheetFile(const std::string& path, const DocPrefs& defaults, Document* doc,
                       std::string* bytes);
 
+// Why the worksheet [path], read into [doc], may not be written back in
+// place: it is read-only, or it holds RTF content a save would lose. Empty
+// when it may.
+std::string inPlaceRefusal(const std::string& path, const Document& doc);
+
 // The form a file named [path] is written in: RTF for ".ov" and ".rtf".
 DocForm formOfName(const std::string& path);
 

@@ -16,6 +16,7 @@
 #include "data/files.h"
 #include "data/textread.h"
 #include "lang/engine.h"
+#include "lang/whole_number.h"
 
 namespace orv {
 
@@ -74,7 +75,7 @@ bool Engine::GetOptParm(ExprNode* e, int64_t* target, bool nonNegative) {
   gindex = saved;
   gmissidx = 0;
   if (known && !(nonNegative && v < 0) && std::isfinite(v)) {
-    *target = static_cast<int64_t>(std::trunc(std::fmax(std::fmin(v, 9e18), -9e18)));
+    *target = clampedWhole(v, -9000000000000000000, 9000000000000000000, 0);
     return true;
   }
   errmsg(" read(,?) parameter error");
@@ -277,7 +278,9 @@ bool Engine::dataelement(const DataFile& f, double* result) {
   }
   double v = gindex->left->value;
   if (!(v > 0.5)) return false;
-  int64_t position = static_cast<int64_t>(std::trunc(v - 0.5));
+  std::optional<int64_t> row = wholePart(v - 0.5);
+  if (!row) return false;
+  int64_t position = *row;
   if (cols >= 1) {
     if (!gindex->right) {
       ++gmissidx;
@@ -287,7 +290,10 @@ bool Engine::dataelement(const DataFile& f, double* result) {
     if (position >= count / cols) return false;
     double w = gindex->right->left->value;
     if (!(w > 0.5)) return false;
-    position = position * cols + static_cast<int64_t>(std::trunc(w - 0.5));
+    // A column beyond the last runs into the next row.
+    std::optional<int64_t> col = wholePart(w - 0.5);
+    if (!col || *col >= count) return false;
+    position = position * cols + *col;
   }
   if (position >= count) return false;
   *result = f.values[static_cast<std::size_t>(position)];

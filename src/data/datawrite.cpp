@@ -77,6 +77,13 @@ void textValue(DataWriter& out, double d) {
 
 }  // namespace
 
+// Reports a write that failed with the system's reason.
+void Engine::writeFailed(const std::string& name, const char* what, int error) {
+  std::string message = " write file '" + name + "'" + what;
+  if (error) message += std::string(": ") + std::strerror(error);
+  errmsg(message);
+}
+
 int Engine::fmtindex(const std::string& name) {
   for (int i = 0; i < 6; ++i)
     if (name.compare(0, 4, kFormatNames[i]) == 0 && name.size() >= 4) return i;
@@ -121,7 +128,7 @@ bool Engine::quickwrite(DataWriter& out, ExprNode* e, int64_t* cols, int format)
   }
   unsigned char chunk[8192];
   std::size_t used = 0;
-  for (int64_t i = 0; i < n && !stop; ++i) {
+  for (int64_t i = 0; i < n && !stop && !out.failed(); ++i) {
     if (format == kText) {
       textValue(out, block[i]);
       if (*cols > 0 && (i + 1) % *cols == 0) out.write("\n", 1);
@@ -181,6 +188,7 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
     errmsg2(" write file '%s' can't create", name.c_str());
     return false;
   }
+  if (outsideConfinement(*path, name)) return false;
   const bool existed = fileExists(*path);
   if (existed && !host_.confirmOverwrite(lastPathComponent(*path))) {
     errmsg2(" write('%s',) canceled", name.c_str());
@@ -188,7 +196,7 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
   }
   DataWriter out;
   if (!out.open(*path)) {
-    errmsg2(" write file '%s' can't create", name.c_str());
+    writeFailed(name, " can't create", out.error());
     return false;
   }
 
@@ -217,7 +225,7 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
       bool known = EvalExpr(row, &v);
       if (!gmissidx) {
         writenum(out, known, format, v);
-        for (int64_t k = 2; k <= rows && !stop; ++k) {
+        for (int64_t k = 2; k <= rows && !stop && !out.failed(); ++k) {
           i->value = static_cast<double>(k);
           getstr = nullptr;
           known = EvalExpr(row, &v);
@@ -229,9 +237,9 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
       } else {
         ExprNode* j = makecon(1);
         ExprNode* cell = makexpr(row, IDX, j);
-        for (int64_t r = 1; r <= rows && !stop; ++r) {
+        for (int64_t r = 1; r <= rows && !stop && !out.failed(); ++r) {
           i->value = static_cast<double>(r);
-          for (int64_t c = 1; c <= cols && !stop; ++c) {
+          for (int64_t c = 1; c <= cols && !stop && !out.failed(); ++c) {
             j->value = static_cast<double>(c);
             getstr = nullptr;
             known = EvalExpr(cell, &v);
@@ -259,11 +267,18 @@ bool Engine::evalwrite(ExprNode* n, double* /*result*/) {
     out.discard();
     return false;
   }
-  if (!out.commit()) {
-    errmsg2(" write file '%s' can't create", name.c_str());
+  // The data, its attributes and the AppleDouble file are all complete
+  // before either file takes its place, so a full disk or a failure leaves
+  // the old file and its metadata as they were.
+  DataWriter side;
+  if (out.failed() ||
+      !attachDataFileInfo(out, side, MakeOSType(formatName), kCreatorOrvl,
+                          format != kText ? cols : 0) ||
+      !out.finish() || !side.finish() || !out.publish()) {
+    writeFailed(name, " can't write", out.error() ? out.error() : side.error());
     return false;
   }
-  writeDataFileInfo(*path, MakeOSType(formatName), kCreatorOrvl, format != kText ? cols : 0);
+  if (!side.publish()) writeFailed(name, " can't write its metadata", side.error());
   return false;
 }
 

@@ -62,7 +62,8 @@ int64_t getcols(const std::string& path) {
   return hi - lo + 1;
 }
 
-bool writeDataFileInfo(const std::string& path, uint32_t type, uint32_t creator, int64_t cols) {
+bool attachDataFileInfo(DataWriter& data, DataWriter& side, uint32_t type, uint32_t creator,
+                        int64_t cols) {
   AppleDouble entries;
   entries.finderInfo = makeFinderInfo(type, creator);
   if (cols > 0) {
@@ -71,10 +72,15 @@ bool writeDataFileInfo(const std::string& path, uint32_t type, uint32_t creator,
     tag[9] = '\0';
     entries.resourceFork = tag;
   }
-  DataWriter out;
-  if (!out.open(appleDoublePath(path))) return false;
-  out.write(writeAppleDouble(entries));
-  return out.commit();
+  const FinderInfo& info = *entries.finderInfo;
+  if (!data.setAttribute("user.com.apple.FinderInfo", std::string(info.data(), info.size())))
+    return false;
+  if (entries.resourceFork &&
+      !data.setAttribute("user.com.apple.ResourceFork", *entries.resourceFork))
+    return false;
+  if (!side.open(appleDoublePath(data.target()))) return false;
+  side.write(writeAppleDouble(entries));
+  return !side.failed();
 }
 
 void removeDataFileInfo(const std::string& path) { std::remove(appleDoublePath(path).c_str()); }

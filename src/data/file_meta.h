@@ -8,6 +8,8 @@
 
 namespace orv {
 
+class DataWriter;
+
 // A four-character code from the first four bytes of [s], padded with NULs.
 uint32_t MakeOSType(std::string_view s);
 
@@ -25,9 +27,13 @@ DataFileInfo readDataFileInfo(const std::string& path);
 // 'STR#' 2000 resource, else 0.
 int64_t getcols(const std::string& path);
 
-// Writes the metadata of a data file just written: its codes, and for a
-// matrix ([cols] > 0) the column tag. Returns false when it can't be written.
-bool writeDataFileInfo(const std::string& path, uint32_t type, uint32_t creator, int64_t cols);
+// The metadata of a data file being written to [data]: its codes and, for
+// a matrix ([cols] > 0), the column tag, as extended attributes of the new
+// file itself, which move into place with it, and in the AppleDouble file
+// that [side] (not yet open) writes beside it for other platforms and file
+// systems without attributes. False when any of it fails.
+bool attachDataFileInfo(DataWriter& data, DataWriter& side, uint32_t type, uint32_t creator,
+                        int64_t cols);
 
 // Removes the metadata kept beside [path].
 void removeDataFileInfo(const std::string& path);

@@ -4,13 +4,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/macroman.h"
 #include "data/file_meta.h"
+#include "base/temp_files.h"
 #include "lang/engine.h"
 
 namespace orv {
@@ -56,9 +59,13 @@ ssize_t InputFile::read(std::size_t offset, void* out, std::size_t n) const {
   return static_cast<ssize_t>(got);
 }
 
-bool readFileBytes(const std::string& path, std::string* bytes) {
+bool readFileBytes(const std::string& path, std::string* bytes, std::size_t most) {
   InputFile file;
   if (!file.open(path)) return false;
+  if (file.size() > most) {
+    errno = EFBIG;
+    return false;
+  }
   // The size known, and one more byte to notice a file that grew.
   bytes->resize(file.size() + 1);
   std::size_t got = 0;
@@ -67,6 +74,10 @@ bool readFileBytes(const std::string& path, std::string* bytes) {
     if (n < 0) return false;
     got += static_cast<std::size_t>(n);
     if (got < bytes->size()) break;
+    if (got > most) {
+      errno = EFBIG;
+      return false;
+    }
     bytes->resize(bytes->size() + bytes->size() / 2 + 65536);
   }
   bytes->resize(got);
@@ -91,13 +102,16 @@ DataWriter::~DataWriter() { discard(); }
 
 bool DataWriter::open(const std::string& target) {
   target_ = target;
-  temp_ = target + ".orvanel-" + std::to_string(getpid()) + ".tmp";
-  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  fd_ = createTempBeside(target, &temp_);
+  if (fd_ < 0) {
+    fail(errno);
+    temp_.clear();
+    return false;
+  }
   // A replaced file keeps its permissions.
   struct stat st;
-  if (fd_ >= 0 && ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-    ::fchmod(fd_, st.st_mode & 07777);
-  return fd_ >= 0;
+  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
+  return true;
 }
 
 namespace {
@@ -106,6 +120,7 @@ constexpr std::size_t kWriteBuffer = std::size_t(1) << 16;
 
 // Small pieces gather in the buffer; a large one goes to the file directly.
 void DataWriter::write(const void* data, std::size_t n) {
+  if (failed()) return;
   if (buffer_.size() + n > kWriteBuffer) {
     flush();
     if (n >= kWriteBuffer) {
@@ -119,11 +134,13 @@ void DataWriter::write(const void* data, std::size_t n) {
 
 void DataWriter::writeOut(const void* data, std::size_t n) {
   std::size_t done = 0;
-  while (done < n && !failed_) {
+  while (done < n && !failed()) {
     ssize_t k = ::write(fd_, static_cast<const char*>(data) + done, n - done);
     if (k < 0 && errno == EINTR) continue;
-    if (k <= 0)
-      failed_ = true;
+    if (k < 0)
+      fail(errno);
+    else if (k == 0)
+      fail(EIO);
     else
       done += static_cast<std::size_t>(k);
   }
@@ -134,22 +151,42 @@ void DataWriter::flush() {
   buffer_.clear();
 }
 
-bool DataWriter::commit() {
-  if (fd_ < 0) return false;
+bool DataWriter::setAttribute(const char* name, const std::string& value) {
+  if (fd_ < 0 || failed()) return false;
+  if (::fsetxattr(fd_, name, value.data(), value.size(), 0) == 0) return true;
+  if (errno == ENOTSUP) return true;
+  fail(errno);
+  return false;
+}
+
+bool DataWriter::finish() {
+  if (fd_ < 0) {
+    fail(EBADF);
+    return false;
+  }
   flush();
-  bool ok = !failed_ && ::fsync(fd_) == 0;
-  ok = ::close(fd_) == 0 && ok;
+  if (!failed() && ::fsync(fd_) != 0) fail(errno);
+  if (::close(fd_) != 0) fail(errno);
   fd_ = -1;
-  if (ok) ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
-  if (!ok) std::remove(temp_.c_str());
+  if (failed()) discard();
+  return !failed();
+}
+
+bool DataWriter::publish() {
+  if (failed() || temp_.empty()) return false;
+  if (!renameTemp(temp_, target_)) {
+    fail(errno);
+    discard();
+    return false;
+  }
   temp_.clear();
-  return ok;
+  return true;
 }
 
 void DataWriter::discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temp_.empty()) std::remove(temp_.c_str());
+  if (!temp_.empty()) removeTemp(temp_);
   temp_.clear();
   buffer_.clear();
 }
@@ -181,12 +218,49 @@ std::optional<std::string> Engine::macPath(const std::string& name) const {
   return folder + "/" + converted;
 }
 
+namespace {
+
+// [path] with ".." and symbolic links resolved; for a file that does not
+// exist yet, its folder's resolved path and its name. Empty when not even
+// the folder exists.
+std::string resolvedPath(const std::string& path) {
+  if (char* real = realpath(path.c_str(), nullptr)) {
+    std::string r = real;
+    std::free(real);
+    return r;
+  }
+  std::size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return "";
+  char* real = realpath(folder.empty() ? "/" : folder.c_str(), nullptr);
+  if (!real) return "";
+  std::string r = real;
+  std::free(real);
+  return (r == "/" ? "" : r) + "/" + name;
+}
+
+}  // namespace
+
+// Under confinement: reports a [path] (named [name] in the worksheet) that
+// lies outside the allowed folder and returns true.
+bool Engine::outsideConfinement(const std::string& path, const std::string& name) {
+  if (!confined_) return false;
+  std::string root = confinement_.empty() ? "" : resolvedPath(confinement_);
+  std::string resolved = resolvedPath(path);
+  if (!root.empty() && !resolved.empty() &&
+      (resolved == root || resolved.compare(0, root.size() + 1, root + "/") == 0 || root == "/"))
+    return false;
+  errmsg2(" '%s' is outside the worksheet's folder", name.c_str());
+  return true;
+}
+
 // The type code of a data file (or of [format] when one is given), -1 when
 // the file can't be found. Sets isOrvl from the file's creator code.
 int64_t Engine::OpenDataFile(const std::string& name, const std::string& format,
                              std::string* path) {
   std::optional<std::string> p = macPath(name);
-  if (!p || !fileExists(*p)) return -1;
+  if (!p || outsideConfinement(*p, name) || !fileExists(*p)) return -1;
   DataFileInfo info = readDataFileInfo(*p);
   isOrvl = info.creator == kCreatorOrvl;
   *path = *p;

@@ -11,8 +11,9 @@
 namespace orv {
 
 // Reads the file at [path] into [bytes]; false with errno set on failure.
-// Only regular files are read.
-bool readFileBytes(const std::string& path, std::string* bytes);
+// Only regular files are read, and at most [most] bytes (EFBIG beyond).
+bool readFileBytes(const std::string& path, std::string* bytes,
+                   std::size_t most = std::size_t(256) << 20);
 
 // An open regular file read at given positions: data files are read in
 // pieces straight into the values they become.
@@ -41,7 +42,8 @@ std::string lastPathComponent(const std::string& path);
 
 // A file being written: the data goes to a temporary file beside the target,
 // which replaces the target only when commit() is called, so a failed or
-// stopped write never leaves a half-written file in its place.
+// stopped write never leaves a half-written file in its place. The first
+// failure is kept with its errno value; later writes do nothing.
 class DataWriter {
  public:
   ~DataWriter();
@@ -49,20 +51,35 @@ class DataWriter {
   bool open(const std::string& target);
   void write(const void* data, std::size_t n);
   void write(const std::string& s) { write(s.data(), s.size()); }
-  // Moves the data into place; false (and the target untouched) on error.
-  bool commit();
+  // Attaches the extended attribute [name] to the file. True when it was
+  // set or the file system keeps no such attributes (the caller then has
+  // other means); false when setting it failed otherwise.
+  bool setAttribute(const char* name, const std::string& value);
+  // Writes out what is buffered and closes the file, which stays beside
+  // the target; false on error.
+  bool finish();
+  // Moves the finished file into place; false (and the target untouched)
+  // on error.
+  bool publish();
+  // finish() and publish().
+  bool commit() { return finish() && publish(); }
   // Throws the temporary file away.
   void discard();
-  bool failed() const { return failed_; }
+  bool failed() const { return error_ != 0; }
+  // The errno value of the first failure, 0 when none.
+  int error() const { return error_; }
   const std::string& target() const { return target_; }
 
  private:
   void flush();
   void writeOut(const void* data, std::size_t n);
+  void fail(int error) {
+    if (error_ == 0) error_ = error;
+  }
   std::string target_, temp_;
   int fd_ = -1;
   std::string buffer_;
-  bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace orv

@@ -54,6 +54,7 @@ void Engine::ParseIncludeDoc(const char* name) {
       if (c == ':') c = '/';
     path = std::string(home ? home : "") + "/Documents/Orvanel/" + converted;
   }
+  if (outsideConfinement(*path, name)) return;
   if (!found && !includeText(host_, *path, &text)) {
     errmsg(" can't open include file");
     return;

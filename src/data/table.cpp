@@ -126,6 +126,10 @@ bool Engine::setnsyms(TableRange* range) {
     return false;
   }
   if (!tablesetting("Nsteps", 10, std::nan(""), " Nsteps:?", &nsteps)) return false;
+  if (std::isnan(nsteps)) {
+    errmsg(" Nsteps:?");  // a value that is no number of lines
+    return false;
+  }
   nsteps = std::trunc(nsteps);
   if (nsteps < 2) {
     errmsg(" Nsteps < 2");

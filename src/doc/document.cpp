@@ -104,6 +104,7 @@ Document openDocument(std::string_view bytes, std::string_view path,
   if (isRtf(bytes)) {
     rtf = readRtf(bytes);
     doc.text = std::move(rtf.text);
+    doc.dropped = rtf.dropped;
     doc.form = DocForm::kRtf;
   } else {
     doc.plain = readPlainText(bytes);

@@ -38,6 +38,9 @@ struct Document {
   int textFontHalfPoints = 0;        // its size; 0 when not known
   int tabWidth = 0;                  // points; 0 or less: not set
   std::vector<LabelOrigin> slabels;  // page labels, in order
+  // RTF content that was read past and that a save does not write back
+  // (control words of pictures, footnotes, fields...; see RtfDocument).
+  std::vector<std::string> dropped;
 };
 
 // Opens the file [bytes] named [path] (empty for an untitled document), with

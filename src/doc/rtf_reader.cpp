@@ -112,6 +112,13 @@ constexpr std::string_view kSkipped[] = {"aftncn",
                                          "xe",
                                          "xmlnstbl"};
 
+// Skipped destinations whose content a reader of the document sees: a
+// worksheet saved again without them loses it.
+constexpr std::string_view kVisibleContent[] = {
+    "annotation", "do",       "fldinst", "footer",  "footerf", "footerl",
+    "footerr",    "footnote", "header",  "headerf", "headerl", "headerr",
+    "nonshppict", "object",   "pict",    "shp",     "shppict"};
+
 // Destinations inside \info that are not the comment.
 constexpr std::string_view kInfoEntries[] = {
     "author",   "buptim",  "category", "comment", "company", "creatim", "hlinkbase",
@@ -305,6 +312,9 @@ class RtfReader {
       d = Dest::kFontTable;
     } else if (star || among(kSkipped, w)) {
       d = Dest::kSkip;
+      if (among(kVisibleContent, w) &&
+          std::find(doc_.dropped.begin(), doc_.dropped.end(), w) == doc_.dropped.end())
+        doc_.dropped.emplace_back(w);
     } else {
       return false;
     }

@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orv {
 
@@ -23,6 +24,10 @@ struct RtfDocument {
   std::u16string fontName;  // the font of the text's first character; empty when none is named
   int fontHalfPoints = 24;  // its size in half points (\fsN)
   int defaultTab = 0;       // \deftabN in twips; 0 when not given
+  // The skipped destinations that held content a reader sees (pictures,
+  // objects, footnotes, headers, field instructions), by control word, each
+  // once in the order met.
+  std::vector<std::string> dropped;
 };
 
 // True when [bytes] start as an RTF file does.

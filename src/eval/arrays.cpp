@@ -5,14 +5,9 @@
 #include <cstring>
 
 #include "lang/engine.h"
+#include "lang/whole_number.h"
 
 namespace orv {
-
-namespace {
-// The 0-based element an index value selects: the nearest integer with
-// halves rounding up, for positive values.
-inline int64_t elementOf(double v) { return static_cast<int64_t>(std::trunc(v - 0.5)); }
-}  // namespace
 
 // a[i]: the index is evaluated apart from any outer indices, then pushed in
 // front of them while the base is evaluated.
@@ -104,8 +99,10 @@ bool Engine::checkdims(Symbol* s, ExprNode* sizes, ExprNode* indices) {
     bool known = EvalExpr(e, &size) && size >= 0;
     if (known && size == 0) size = 1;
     if (!index) {
+      // A size too large to count is no size at all.
+      std::optional<int64_t> rounded = known ? wholePart(std::nearbyint(size)) : std::nullopt;
       if (known) {
-        gdim = static_cast<int64_t>(std::nearbyint(size));
+        gdim = rounded.value_or(0);
       } else {
         gdim = 0;
         if (uknvar) errmsg2(" %s dim[?]", s->name);
@@ -127,12 +124,10 @@ bool Engine::evalsel(ExprNode* n, double* result) {
     return false;
   }
   ExprNode* head = gindex;
-  double v = head->left->value;
-  if (!(v > 0)) return false;
-  int64_t k = elementOf(v);
-  if (k >= n->count) return false;
+  std::optional<int64_t> k = elementOf(head->left->value);
+  if (!k || *k >= n->count) return false;
   ExprNode* l = n->left;
-  for (int64_t i = 0; i < k && l; ++i) {
+  for (int64_t i = 0; i < *k && l; ++i) {
     l = l->right;
     if (!l || l->op != LIST) {
       BugAlert("evalsel: bad list op=%ld", l ? l->op : 0);
@@ -154,11 +149,9 @@ bool Engine::evalvec(ExprNode* n, double* result) {
     gdim = n->count;
     return false;
   }
-  double v = gindex->left->value;
-  if (!(v > 0)) return false;
-  int64_t k = elementOf(v);
-  if (k >= n->count) return false;
-  gvec = &n->block[k];
+  std::optional<int64_t> k = elementOf(gindex->left->value);
+  if (!k || *k >= n->count) return false;
+  gvec = &n->block[*k];
   *result = *gvec;
   return true;
 }
@@ -180,10 +173,13 @@ bool Engine::evalfold(ExprNode* n, double* result) {
     return false;
   }
   ExprNode* first = gindex;
-  double i = first->left->value;
-  double j = first->right->left->value;
-  if (!(i > 0) || !(j > 0) || elementOf(j) >= f) return false;
-  ExprNode* linear = makecon(static_cast<double>(elementOf(i) * f + elementOf(j) + 1));
+  std::optional<int64_t> i = elementOf(first->left->value);
+  std::optional<int64_t> j = elementOf(first->right->left->value);
+  if (!i || !j || *j >= f) return false;
+  // The row may lie beyond the block; the product then overflows, and the
+  // block's own bound check could be fooled by what wraps.
+  if (f > 0 && *i > (INT64_MAX - *j - 1) / f) return false;
+  ExprNode* linear = makecon(static_cast<double>(*i * f + *j + 1));
   gindex = makexpr(linear, LIST, first->right->right);
   bool known = EvalExpr(n->left, result);
   freenode(gindex);
@@ -202,8 +198,9 @@ bool Engine::evalrng(ExprNode* n, double* result) {
   bool hiKnown = pair->right && EvalExpr(pair->right, &hi);
   int64_t size = 0;
   if (hiKnown) {
-    double s = std::trunc(hi - lo + 1);
-    size = s < 1 ? 0 : static_cast<int64_t>(s);
+    // A range too long to count has no size of its own; the base's applies.
+    std::optional<int64_t> s = wholePart(hi - lo + 1);
+    size = s && *s > 0 ? *s : 0;
   }
   gindex = saved;
   gmissidx = 0;
@@ -216,8 +213,9 @@ bool Engine::evalrng(ExprNode* n, double* result) {
     gdim = 0;
     double v;
     EvalExpr(n->left, &v);
-    double rest = gmissidx && gdim ? std::trunc(static_cast<double>(gdim) - lo + 1) : 0;
-    gdim = rest < 1 ? 0 : static_cast<int64_t>(rest);
+    double rest = gmissidx && gdim ? static_cast<double>(gdim) - lo + 1 : 0;
+    std::optional<int64_t> whole = wholePart(rest);
+    gdim = whole && *whole > 0 ? *whole : 0;
     if (gmissidx < 1) gmissidx = 1;
     return false;
   }

@@ -1,6 +1,7 @@
 // Run-time assignment: ':=' on a variable replaces its definition by the
 // value computed now (a constant, a string or a stored array); on an element
 // of a stored array it changes that element in place.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -59,7 +60,17 @@ ExprNode* Engine::copyvec(ExprNode* e) {
   if (e->op == VEC) {
     double* block = newvec(e->count);
     if (!block) return nullptr;
-    std::memcpy(block, e->block, static_cast<std::size_t>(e->count) * sizeof(double));
+    // Copied in pieces, so that Stop is seen while gigabytes are copied.
+    constexpr int64_t kPiece = int64_t(1) << 20;
+    for (int64_t at = 0; at < e->count; at += kPiece) {
+      SpinWatch();
+      if (stop) {
+        std::free(block);
+        return nullptr;
+      }
+      std::memcpy(block + at, e->block + at,
+                  static_cast<std::size_t>(std::min(kPiece, e->count - at)) * sizeof(double));
+    }
     return makevec(block, e->count);
   }
   if (e->op == FOLD) {
@@ -108,7 +119,7 @@ void Engine::fillarr(double** cursor, int64_t n, ExprNode* node, ExprNode* e) {
   ExprNode* k = makecon(1);
   ExprNode* t = makexpr(e, IDX, k);
   if (node->op == FOLD) {
-    for (int64_t i = 1; i <= n; ++i) {
+    for (int64_t i = 1; i <= n && !stop; ++i) {
       k->value = static_cast<double>(i);
       fillarr(cursor, node->count, node->left, t);
     }
@@ -118,7 +129,7 @@ void Engine::fillarr(double** cursor, int64_t n, ExprNode* node, ExprNode* e) {
       ++*cursor;  // element 1 was computed by buildarr
       i = 2;
     }
-    for (; i <= n; ++i) {
+    for (; i <= n && !stop; ++i) {
       k->value = static_cast<double>(i);
       double v;
       *(*cursor)++ = EvalExpr(t, &v) ? v : kNan04;

@@ -1,6 +1,5 @@
 // The evaluator's dispatch over node kinds, the arithmetic and comparison
 // operators and the one-argument built-in functions.
-#include <cerrno>
 #include <cmath>
 
 #include "lang/engine.h"
@@ -123,7 +122,6 @@ bool Engine::evalbinary(ExprNode* n, double* result) {
 }
 
 bool Engine::builtin1(int op, double* result, bool* known, double x) {
-  errno = 0;
   double r;
   switch (op) {
     case FN_ABS: r = std::fabs(x); break;
@@ -141,14 +139,12 @@ bool Engine::builtin1(int op, double* result, bool* known, double x) {
     case FN_TRUNC: r = std::trunc(x); break;
     default: return false;
   }
-  if (errno == EDOM) {
-    if (std::isnan(x)) {
-      *result = x;
-      *known = true;
-    } else {
-      errmsg2(" %s() argument range error", kBuiltinNames[op - FN_ABS]);
-      *known = false;
-    }
+  // A domain error is a NaN made from an argument that was none. errno
+  // cannot tell: the compiler may compute these functions inline or assume
+  // they leave errno alone (sin, cos and tan of an infinity).
+  if (std::isnan(r) && !std::isnan(x)) {
+    errmsg2(" %s() argument range error", kBuiltinNames[op - FN_ABS]);
+    *known = false;
     return true;
   }
   *result = r;

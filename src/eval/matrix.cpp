@@ -152,17 +152,19 @@ bool Engine::LUdcomp(double* a, int n, int* d) {
     }
     scale[i] = 1 / big;
   }
-  for (int j = 0; j < n; ++j) {
-    cmdper();
-    if (stop) break;
-    for (int i = 0; i < j; ++i) {
+  // A column costs O(n^2), which for the largest matrices is seconds, so
+  // the stop button is looked at for every row.
+  for (int j = 0; j < n && !stop; ++j) {
+    for (int i = 0; i < j && !stop; ++i) {
+      if ((i & 0x3F) == 0) pollStop();
       double sum = at(i, j);
       for (int k = 0; k < i; ++k) sum -= at(i, k) * at(k, j);
       at(i, j) = sum;
     }
     double big = 0;
     int pivot = j;
-    for (int i = j; i < n; ++i) {
+    for (int i = j; i < n && !stop; ++i) {
+      if ((i & 0x3F) == 0) pollStop();
       double sum = at(i, j);
       for (int k = 0; k < j; ++k) sum -= at(i, k) * at(k, j);
       at(i, j) = sum;

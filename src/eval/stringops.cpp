@@ -7,8 +7,17 @@
 #include <string>
 
 #include "lang/engine.h"
+#include "lang/whole_number.h"
 
 namespace orv {
+
+namespace {
+// The largest width or precision handed to the C library. A result keeps
+// its first 255 characters, which are the same with this limit as with any
+// larger width or precision (padding on the left stays padding, digits on
+// the right are cut anyway), while the C library's work stays small.
+constexpr int kMaxFieldWidth = 1024;
+}  // namespace
 
 bool Engine::indexstr(double* result) {
   std::size_t len = std::strlen(getstr);
@@ -86,7 +95,15 @@ int Engine::checkformat(const char* format, std::string* safeFormat) {
   }
   int cls = 0;
   for (; *p; ++p) {
-    if ((*p >= '0' && *p <= '9') || *p == '.') {
+    if (*p >= '0' && *p <= '9') {
+      int number = 0;
+      for (; *p >= '0' && *p <= '9'; ++p)
+        number = std::min(number * 10 + (*p - '0'), kMaxFieldWidth + 1);
+      spec += std::to_string(std::min(number, kMaxFieldWidth));
+      --p;
+      continue;
+    }
+    if (*p == '.') {
       spec += *p;
       continue;
     }
@@ -192,8 +209,7 @@ bool Engine::evalsprnt(ExprNode* n, double* result) {
   } else if (!known) {
     return false;
   } else if (cls == 2) {
-    double t = std::trunc(value);
-    long long i = !(t == t) ? 0 : t >= 9.2e18 ? 9200000000000000000LL : t <= -9.2e18 ? -9200000000000000000LL : static_cast<long long>(t);
+    long long i = clampedWhole(value, -9200000000000000000, 9200000000000000000, 0);
     if (safe.back() == 'c')
       std::snprintf(out, sizeof out, safe.c_str(), static_cast<int>(i));
     else

@@ -69,6 +69,14 @@ class Engine {
   // it; empty for an untitled document.
   void setDocumentPath(std::string path) { documentPath_ = std::move(path); }
   const std::string& documentPath() const { return documentPath_; }
+
+  // Limits the files a worksheet may name (read, write, include, imagefile)
+  // to [folder] and below, after resolving ".." and symbolic links; an
+  // empty folder allows none. Without a call there is no limit.
+  void setConfinement(std::string folder) {
+    confinement_ = std::move(folder);
+    confined_ = true;
+  }
   const DocSettings& settings() const { return settings_; }
 
   // The stop button. The flag may be set from any thread; the run notices it
@@ -100,8 +108,11 @@ class Engine {
   bool pass();
   void reparse();
   void tabset();
+  // Called for every node evaluated. The poll is one relaxed atomic load, so
+  // looking every 2^14 calls keeps a stop request waiting well under a
+  // millisecond of evaluation.
   void cmdper() {
-    if ((chk_++ & 0xFFFFF) == 0) pollStop();
+    if ((chk_++ & 0x3FFF) == 0) pollStop();
   }
   void pollStop();
 
@@ -261,6 +272,7 @@ class Engine {
   // ---- Files, data files and include files (data/*.cpp)
   std::optional<std::string> macPath(const std::string& name) const;
   int64_t OpenDataFile(const std::string& name, const std::string& format, std::string* path);
+  bool outsideConfinement(const std::string& path, const std::string& name);
   bool evalread(ExprNode* n, double* result);
   bool evalwrite(ExprNode* n, double* result);
   bool getname(ExprNode* e, std::string* name);
@@ -275,6 +287,7 @@ class Engine {
   void freedfs() { dfs_.clear(); }
   bool quickwrite(DataWriter& out, ExprNode* e, int64_t* cols, int format);
   void writenum(DataWriter& out, bool known, int format, double v);
+  void writeFailed(const std::string& name, const char* what, int error);
   int fmtindex(const std::string& name);
 
   // ---- Tables (data/table.cpp)
@@ -396,6 +409,8 @@ class Engine {
 
   // Documents and data files
   std::string documentPath_;
+  std::string confinement_;  // see setConfinement
+  bool confined_ = false;
   std::vector<DataFile> dfs_;  // the data-file table of this run
   int isOrvl = 0;              // the last opened data file was written by us
   int includeDepth_ = 0;

@@ -48,8 +48,10 @@ uint64_t symbolHash(const char* name) {
 
 bool Engine::chkstrs(std::size_t n) {
   if (strpool_.room(n)) return true;
-  BugAlert("String pool is full");
-  tokn = ABORT;
+  // The run's message rather than an alert: a loop that fills the pool would
+  // otherwise raise one alert per string it tries to keep. The message also
+  // stops the run.
+  errmsg(" String pool is full");
   return false;
 }
 

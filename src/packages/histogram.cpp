@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "lang/engine.h"
+#include "lang/whole_number.h"
 #include "packages/funutil.h"
 #include "packages/registry.h"
 
@@ -58,9 +59,11 @@ bool histogramEntry(Engine& e, double* result) {
     const double v = values[k];
     if (!(lo <= v && v <= hi)) continue;  // also NaN, unknown elements
     // The top edge belongs to the last bin; rounding may not push a value
-    // below it out of range either.
-    const auto bin = static_cast<int64_t>((v - lo) * factor);
-    ++bins[bin < nb ? bin : nb - 1];
+    // below it out of range either. Over the whole range of doubles the
+    // product may be a NaN (an infinite difference times a zero factor),
+    // which counts in the first bin.
+    const int64_t bin = clampedWhole((v - lo) * factor, 0, nb - 1, 0);
+    ++bins[bin];
     counted += 1;
     sum += v;
   }

@@ -138,6 +138,7 @@ void AddGraphic(Engine& e, ExprNode* name, ExprNode* rect) {
     path = e.macPath(text);
     if (!path) path = bytesToUtf8(text);  // untitled: the current folder
   }
+  if (path && e.outsideConfinement(*path, text)) return;
   std::shared_ptr<const Picture> picture = path ? e.host_.loadPicture(*path) : nullptr;
   if (!picture) {
     e.errmsg(" imagefile can't read");

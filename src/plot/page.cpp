@@ -37,7 +37,7 @@ void drawPage(const PlotPage& ps, Surface& s, const Click& click,
   for (const PageLabel& l : labels ? *labels : ps.labels) {
     if (!l.shown || l.text.empty()) continue;
     // The text sits in its label frame after a margin of 5 units.
-    s.MoveTo(static_cast<int>(l.x) + 5, static_cast<int>(l.y));
+    s.MoveTo(pageCoord(l.x) + 5, pageCoord(l.y));
     s.DrawText(l.text);
   }
   if (info) {

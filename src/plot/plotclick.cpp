@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "lang/whole_number.h"
+
 namespace orv {
 
 namespace {
@@ -45,7 +47,7 @@ bool ClosePoint(const Strip& strip, const AxisFrame& f, int h, int v, double* x,
       const int width = f.xend - f.xorg;
       const int64_t m = width > 0 ? n / width : n;
       double first = (xc - rec.x0) / rec.xstep + 0.5 - 5.0 * static_cast<double>(m);
-      int64_t k = std::isfinite(first) && first > 0 ? static_cast<int64_t>(first) : 0;
+      int64_t k = first > 0 ? clampedWhole(first, 0, n, 0) : 0;
       for (int64_t end = k + 10 * m + 1; k < end && k < n; ++k) {
         if (std::isnan(p[k])) continue;
         double px = static_cast<double>(k) * rec.xstep + rec.x0;

@@ -1,7 +1,6 @@
 #include "render/page_export.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -9,7 +8,10 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <string_view>
 
+#include "base/temp_files.h"
 #include "plot/draw.h"
 #include "render/qt_surface.h"
 
@@ -53,9 +55,14 @@ PageSpec exportPageSpec(const ExportOptions& o) {
 
 bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions& o,
                 std::string* error) {
-  const QString name = QString::fromStdString(path);
+  // The page is made in memory and then written in one piece beside the
+  // target, which it replaces only when complete.
   const std::string ext = extensionOf(path);
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  std::string kind;
   if (ext == "png") {
+    kind = "PNG";
     constexpr double kScale = 2;
     QImage image(static_cast<int>(o.width * kScale), static_cast<int>(o.height * kScale),
                  QImage::Format_RGB32);
@@ -66,15 +73,12 @@ bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions
       painter.scale(kScale, kScale);
       paint(ps, painter, o, kScale, true);
     }
-    if (!image.save(name, "PNG")) {
-      *error = "cannot write the PNG file";
+    if (!image.save(&buffer, "PNG")) {
+      *error = "cannot make the PNG file";
       return false;
     }
-    return true;
-  }
-  if (ext == "svg") {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
+  } else if (ext == "svg") {
+    kind = "SVG";
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
     svg.setSize(QSize(o.width, o.height));
@@ -85,20 +89,9 @@ bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions
       QPainter painter(&svg);
       paint(ps, painter, o, 1, false);
     }
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size()) {
-      *error = "cannot write the SVG file";
-      return false;
-    }
-    return true;
-  }
-  if (ext == "pdf") {
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-      *error = "cannot write the PDF file";
-      return false;
-    }
-    QPdfWriter pdf(&file);
+  } else if (ext == "pdf") {
+    kind = "PDF";
+    QPdfWriter pdf(&buffer);
     pdf.setPageSize(QPageSize(QSizeF(o.width, o.height), QPageSize::Point));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     pdf.setResolution(1200);
@@ -108,10 +101,17 @@ bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions
       painter.scale(1200.0 / 72, 1200.0 / 72);
       paint(ps, painter, o, 1, false);
     }
-    return true;
+  } else {
+    *error = "the plot file must end in .png, .svg or .pdf";
+    return false;
   }
-  *error = "the plot file must end in .png, .svg or .pdf";
-  return false;
+  const QByteArray& bytes = buffer.data();
+  if (int e = writeFileAtomically(
+          path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+    *error = "cannot write the " + kind + " file: " + std::strerror(e);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace orv

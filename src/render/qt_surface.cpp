@@ -1,7 +1,11 @@
 #include "render/qt_surface.h"
 
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <algorithm>
@@ -21,8 +25,32 @@ QString fromMacRoman(std::string_view s) {
 
 }  // namespace
 
+namespace {
+// The largest picture file read.
+constexpr std::size_t kMaxPictureBytes = std::size_t(256) << 20;
+}  // namespace
+
 std::shared_ptr<const Picture> loadPictureFile(const std::string& path) {
-  QImageReader reader(QString::fromStdString(path));
+  // Only a regular file is read (a named pipe or a device could block the
+  // run or never end), and through our own bounded read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  QByteArray data;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      static_cast<std::size_t>(st.st_size) <= kMaxPictureBytes) {
+    data.resize(static_cast<qsizetype>(st.st_size));
+    qsizetype got = 0;
+    for (ssize_t n = 1; n > 0 && got < data.size(); got += n)
+      if ((n = ::read(fd, data.data() + got, static_cast<std::size_t>(data.size() - got))) < 0)
+        got = -1, n = 0;
+    data.truncate(std::max<qsizetype>(got, 0));
+  }
+  ::close(fd);
+  if (data.isEmpty()) return nullptr;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   reader.setAutoTransform(true);
   QImage image = reader.read();
   if (image.isNull()) return nullptr;

@@ -91,6 +91,10 @@ void WorksheetSession::setAddOnsEnabled(const std::vector<bool>& enabled) {
     engine_->setAddOnEnabled(i, static_cast<std::size_t>(i) < enabled.size() && enabled[i]);
 }
 
+void WorksheetSession::setConfinement(std::string folder) {
+  engine_->setConfinement(std::move(folder));
+}
+
 void WorksheetSession::setSimulatorCommand(std::string command) {
   engine_->setSimulatorCommand(std::move(command));
 }
@@ -122,7 +126,7 @@ bool WorksheetSession::start(std::function<void(const RunResult&)> finished) {
   bool started = worker_.start([this, text, finished = std::move(finished)] {
     RunResult result = runOnWorker(*text);
     if (result.completed) keepResults(*text, result);
-    if (result.completed && result.outcome.showPlot) {
+    if (result.completed && (result.outcome.plot || result.outcome.showPlot)) {
       std::shared_ptr<const PlotPage> page = publishedPage(engine_->plot());
       std::lock_guard lock(mutex_);
       page_ = std::move(page);

@@ -71,6 +71,9 @@ class WorksheetSession {
   // The add-on function table; one flag per function enables it.
   const Registry& registry() const;
   void setAddOnsEnabled(const std::vector<bool>& enabled);
+  // Worksheets from strangers: read, write, include, imagefile and the
+  // circuit link keep to [folder] and below; empty: anywhere.
+  void setConfinement(std::string folder);
   // The circuit simulator that runspice starts (a program on the PATH or a
   // path).
   void setSimulatorCommand(std::string command);
@@ -95,7 +98,7 @@ class WorksheetSession {
   void requestStop() { stop_.store(true); }
   std::atomic<bool>& stopFlag() { return stop_; }
 
-  // The page of the last run that showed a plot; null before any. It never
+  // The page of the last run that made or showed a plot; null before any. It never
   // changes, so it may be drawn while the next run goes on.
   std::shared_ptr<const PlotPage> plotPage() const;
 

@@ -3,6 +3,7 @@
 // standard streams and exit status.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "child_process.h"
 #include "files.h"
@@ -249,6 +251,174 @@ TEST_F(RunCommandTest, TerminalShowsTheElapsedTimeOfLongRunsOnly) {
   ASSERT_NE(erased, std::string::npos) << r.err;
   EXPECT_LT(shown, erased);
   EXPECT_EQ(r.err.substr(erased + 4), "stopped\r\n");
+}
+
+}  // namespace
+}  // namespace orv::cli::test
+
+namespace orv::cli::test {
+namespace {
+
+// Every name in the scratch folder that looks like one of our temporary files.
+std::vector<std::string> temporaryFiles(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir)) {
+    std::string name = e.path().filename().string();
+    if (name.find(".orvanel-") != std::string::npos) names.push_back(name);
+  }
+  return names;
+}
+
+TEST_F(RunCommandTest, FilesThatAreNoWorksheetsAreRefusedWithoutWaiting) {
+  ChildResult r = run({"run", "/dev/zero"});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, "orvanel: /dev/zero: not a regular file\n");
+  r = run({"convert", "/dev/zero", path("out.txt")});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, "orvanel: /dev/zero: not a regular file\n");
+  ASSERT_EQ(mkfifo(path("pipe.txt").c_str(), 0600), 0);
+  r = run({"run", path("pipe.txt")});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.err, "orvanel: " + path("pipe.txt") + ": not a regular file\n");
+  // Named pipes beside a worksheet or a data file, or as a picture, are no
+  // metadata and no picture.
+  ASSERT_EQ(mkfifo(path("._sheet.txt").c_str(), 0600), 0);
+  write("d", "1 2 3");
+  ASSERT_EQ(mkfifo(path("._d").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(path("pic.png").c_str(), 0600), 0);
+  r = runSheet("count(read(\"d\", \"TEXT\"))=\n");
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.out, "count(read(\"d\", \"TEXT\")):3.00\n");
+  r = runSheet("imagefile \"pic.png\"\n", {"--plot", path("page.png")});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.err.find("imagefile can't read"), std::string::npos) << r.err;
+}
+
+TEST_F(RunCommandTest, InPlaceRefusesWhatItCannotWriteBackSafely) {
+  // A read-only worksheet, even for a privileged user.
+  const std::string sheet = "x = 3\nx:1.00\n";
+  write("ro.txt", sheet);
+  chmod(path("ro.txt").c_str(), 0444);
+  ChildResult r = run({"run", "-i", path("ro.txt")});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+  EXPECT_EQ(read("ro.txt"), sheet);
+
+  // RTF content that a save would drop.
+  write("pic.rtf",
+        "{\\rtf1\\ansi{\\fonttbl\\f0 Helvetica;}\\f0 x = 3\\par x:1.00\\par"
+        "{\\pict\\pngblip 89504e47}{\\footnote a note}}");
+  const std::string before = read("pic.rtf");
+  r = run({"run", "-i", path("pic.rtf")});
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_NE(r.err.find("\\pict, \\footnote"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("use -o"), std::string::npos) << r.err;
+  EXPECT_EQ(read("pic.rtf"), before);
+  r = run({"run", "-o", path("out.txt"), path("pic.rtf")});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+
+  // A worksheet that another program saved while the run went on.
+  write("busy.txt", "s = sum(i, i, 1, 3e7)\ns=\n");
+  Child child(setup({"run", "-i", path("busy.txt")}), scratch());
+  ASSERT_TRUE(child.waitUntilCatching(SIGINT));
+  write("busy.txt", "-- edited elsewhere\n");
+  r = child.wait();
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_NE(r.err.find("changed by another program"), std::string::npos) << r.err;
+  EXPECT_EQ(read("busy.txt"), "-- edited elsewhere\n");
+
+  // A stopped run.
+  write("endless.txt", std::string("y = 2\ny:1.00\n") + kEndless);
+  Child stopped(setup({"run", "-i", path("endless.txt")}), scratch());
+  ASSERT_TRUE(stopped.waitUntilCatching(SIGINT));
+  std::this_thread::sleep_for(200ms);
+  kill(stopped.pid(), SIGINT);
+  r = stopped.wait();
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.err, "stopped\n");
+  EXPECT_EQ(read("endless.txt"), std::string("y = 2\ny:1.00\n") + kEndless);
+  EXPECT_EQ(temporaryFiles(dir_), std::vector<std::string>{});
+}
+
+TEST_F(RunCommandTest, FailedWritesKeepTheOldFileAndSayWhy) {
+  write("out.txt", "old");
+  write("page.pdf", "old");
+  write("sheet.txt", "-- " + std::string(300000, 'x') + "\nplot sin(X)\n");
+  // A file size limit fails the writes as a full disk does; the child
+  // inherits it, and the ignored SIGXFSZ.
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 2000;
+  signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ChildResult output = run({"run", "-o", path("out.txt"), path("sheet.txt")});
+  ChildResult plot = run({"run", "-o", "/dev/null", "--plot", path("page.pdf"), path("sheet.txt")});
+  ChildResult convert = run({"convert", path("sheet.txt"), path("out.txt")});
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, SIG_DFL);
+  EXPECT_EQ(output.exitStatus, 2);
+  EXPECT_EQ(output.err, "orvanel: " + path("out.txt") + ": File too large\n");
+  EXPECT_EQ(plot.exitStatus, 2);
+  EXPECT_NE(plot.err.find("cannot write the PDF file: File too large"), std::string::npos)
+      << plot.err;
+  EXPECT_EQ(convert.exitStatus, 2) << convert.err;
+  EXPECT_EQ(read("out.txt"), "old");
+  EXPECT_EQ(read("page.pdf"), "old");
+  EXPECT_EQ(temporaryFiles(dir_), std::vector<std::string>{});
+
+  // Writing a worksheet's results over itself is safe.
+  write("self.txt", "x = 2\nx=\n");
+  ChildResult r = run({"run", "-o", path("self.txt"), path("self.txt")});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(read("self.txt"), "x = 2\nx:2.00\n");
+}
+
+TEST_F(RunCommandTest, TerminationRemovesTemporaryFiles) {
+  for (int signal : {SIGTERM, SIGINT}) {
+    Child child(setup({"run", write("sheet.txt", "f[i] = i dim[1e12]\nwrite(\"big\", f)\n")}),
+                scratch());
+    ASSERT_TRUE(child.waitUntilCatching(SIGINT));
+    std::this_thread::sleep_for(300ms);
+    kill(child.pid(), signal);
+    if (signal == SIGINT) {
+      std::this_thread::sleep_for(100ms);
+      kill(child.pid(), SIGINT);
+    }
+    child.wait();
+    EXPECT_EQ(temporaryFiles(dir_), std::vector<std::string>{}) << signal;
+    fs::remove(path("big"));
+  }
+}
+
+TEST_F(RunCommandTest, ConfineKeepsFilesWithinTheWorksheetsFolder) {
+  fs::create_directory(dir_ / "work");
+  fs::create_directory(dir_ / "work" / "sub");
+  write("secret", "42");
+  write("work/sub/d", "7");
+  fs::create_symlink(path("secret"), path("work/link"));
+  auto sheetIn = [&](const std::string& text) {
+    std::string file = write("work/s.txt", text);
+    return run({"run", "--confine", file});
+  };
+  EXPECT_EQ(sheetIn("read(\"sub:d\", \"TEXT\")[1]=\n").out, "read(\"sub:d\", \"TEXT\")[1]:7.00\n");
+  for (const std::string& name :
+       {std::string("::secret"), path("secret"), std::string("link"), std::string("sub:::link")}) {
+    ChildResult r = sheetIn("read(\"" + name + "\")[1]=\n");
+    EXPECT_EQ(r.exitStatus, 1) << name;
+    EXPECT_NE(r.err.find("'" + name + "' is outside the worksheet's folder"), std::string::npos)
+        << r.err;
+  }
+  ChildResult r = sheetIn("write(\"::new\", {1})\n");
+  EXPECT_NE(r.err.find("outside the worksheet's folder"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(path("new")));
+  r = sheetIn("include \"::other.txt\"\n");
+  EXPECT_NE(r.err.find("outside the worksheet's folder"), std::string::npos) << r.err;
+  r = sheetIn("imagefile \"::pic.png\"\n");
+  EXPECT_NE(r.err.find("outside the worksheet's folder"), std::string::npos) << r.err;
+  // Without the option, nothing changes.
+  r = run({"run", path("work/s.txt")});
+  EXPECT_EQ(r.err.find("outside"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -156,6 +156,11 @@ TEST(Include, FaultsCyclesAndNesting) {
   // The document is fine again afterwards.
   r = s.run("include \"nothere\"\n");
   EXPECT_EQ(r.rawStatus, " can't open include file");
+  // A file far larger than any worksheet (a disk image) is not read.
+  dir.put("huge.ov", "");
+  std::filesystem::resize_file(dir.path("huge.ov"), std::uintmax_t(300) << 20);
+  r = s.run("include \"huge.ov\"\n");
+  EXPECT_EQ(r.rawStatus, " can't open include file");
   dir.put("ok.ov", "q = 5\n");
   r = s.run("include \"ok.ov\"\nq=\n");
   EXPECT_EQ(r.rawStatus, kOk);

@@ -2,8 +2,12 @@
 // writes, and the replacement of an existing file: cancelled, failed or
 // stopped writes keep the old file.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <thread>
@@ -202,7 +206,7 @@ TEST(WriteReplace, UnwritableFolder) {
   TempDir dir;
   Sheet s(dir);
   SheetResult r = s.run("write(\"missing:f\", {1})\n");
-  EXPECT_EQ(r.rawStatus, " write file 'missing:f' can't create");
+  EXPECT_EQ(r.rawStatus, " write file 'missing:f' can't create: No such file or directory");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 
@@ -221,6 +225,61 @@ TEST(WriteReplace, StopDuringTheWriteKeepsTheOldFile) {
   EXPECT_EQ(r.rawStatus, " stopped");
   EXPECT_EQ(dir.get("big"), "old contents");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"big"});
+}
+
+TEST(WriteSafety, LinksPlantedAtTheOldTemporaryNamesAreNotFollowed) {
+  TempDir dir;
+  dir.put("victim", "precious");
+  const std::string pid = std::to_string(getpid());
+  ASSERT_EQ(symlink(dir.path("victim").c_str(), dir.path("x.orvanel-" + pid + ".tmp").c_str()), 0);
+  ASSERT_EQ(symlink(dir.path("victim").c_str(), dir.path("._x.orvanel-" + pid + ".tmp").c_str()),
+            0);
+  Sheet s(dir);
+  SheetResult r = s.run("write(\"x\", {1,2})\n");
+  EXPECT_TRUE(r.ok) << r.status;
+  EXPECT_EQ(dir.get("victim"), "precious");
+  EXPECT_EQ(dir.get("x"), "\t1\t2");
+  EXPECT_EQ(dir.entries().size(), 5u) << "no temporary file stays";
+}
+
+TEST(WriteSafety, TheFirstFailedWriteEndsTheWriteWithItsReason) {
+  TempDir dir;
+  dir.put("big", "old contents");
+  Sheet s(dir);
+  s.host.overwrite = true;
+  // A file size limit fails writes as a full disk does.
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 1 << 20;
+  std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  auto start = std::chrono::steady_clock::now();
+  SheetResult r = s.run("f[i] = i dim[1e12]\nwrite(\"big\", f, \"BYT1\")\n");
+  auto took = std::chrono::steady_clock::now() - start;
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, SIG_DFL);
+  EXPECT_EQ(r.rawStatus, " write file 'big' can't write: File too large");
+  EXPECT_LT(took, std::chrono::seconds(5));
+  EXPECT_EQ(dir.get("big"), "old contents");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"big"});
+}
+
+TEST(WriteSafety, DataAndMetadataTravelTogether) {
+  TempDir dir;
+  Sheet s(dir);
+  s.host.overwrite = true;
+  SheetResult r = s.run("write(\"m\", {{1,2,3},{4,5,6}}, \"DBL8\")\n");
+  ASSERT_TRUE(r.ok) << r.status;
+  char type[32];
+  if (getxattr(dir.path("m").c_str(), "user.com.apple.FinderInfo", type, sizeof type) != 32)
+    GTEST_SKIP() << "no user extended attributes here";
+  EXPECT_TRUE(dir.exists("._m")) << "the AppleDouble file is still written";
+  // Another run's metadata beside the file (written between our data and
+  // our side file) does not change what the data means.
+  stamp(dir, "m", "BYT1", "Orvl");
+  r = s.run("read(\"m\")=\n");
+  EXPECT_EQ(r["read(\"m\")"], "{{1.00,2.00,3.00},{4.00,5.00,6.00}}");
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 // The worksheet session: runs on its worker, the published plot page, the
 // stop request and includes answered by the front end.
-#include "session/worksheet_session.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +8,7 @@
 #include "base/macroman.h"
 #include "plot/draw.h"
 #include "plot/recording_surface.h"
+#include "session/worksheet_session.h"
 
 namespace orv {
 namespace {
@@ -95,7 +94,8 @@ TEST(WorksheetSession, IncludeTakesAnOpenDocumentBeforeTheFile) {
 TEST(WorksheetSession, ThePublishedPageDrawsTheSameWhileTheNextRunGoesOn) {
   TestHost host;
   WorksheetSession session(host);
-  session.document().text = u"Xmin = 0; Xmax = 10\nplot sin(X)\nimage X*Y\n";
+  session.document().text =
+      u"Xmin = 0; Xmax = 10\nplot sin(X)\nm[i, j] = i * j dim[9, 9]\nimage m\n";
   ASSERT_TRUE(session.run().outcome.plot);
   std::shared_ptr<const PlotPage> first = session.plotPage();
   ASSERT_TRUE(first);

@@ -61,6 +61,44 @@ int writeWholeFile(const std::string& path, std::string_view bytes) {
   return closeKeepingError(fd, writeAll(fd, bytes));
 }
 
+namespace {
+
+// Writes [bytes] to a new file in [target]'s folder and renames it to
+// [target]. [old] is the file it replaces, whose owner and permissions the
+// new one keeps; null for a new file (mode 0666 less the umask).
+int writeBesideAndRename(const std::string& target, std::string_view bytes,
+                         const struct stat* old) {
+  std::size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp = folder + "." + base + ".XXXXXX";
+  int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return errno;
+  int error = writeAll(fd, bytes);
+  if (error == 0) {
+    mode_t mode;
+    if (old) {
+      // Keeping the owner only works for a privileged user; others get the file
+      // as their own. The mode comes after, since a change of owner clears
+      // set-id bits.
+      int ignored = fchown(fd, old->st_uid, old->st_gid);
+      (void)ignored;
+      mode = old->st_mode & 07777;
+    } else {
+      mode_t mask = umask(0);
+      umask(mask);
+      mode = 0666 & ~mask;
+    }
+    if (fchmod(fd, mode) != 0 || fsync(fd) != 0) error = errno;
+  }
+  error = closeKeepingError(fd, error);
+  if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) unlink(temp.c_str());
+  return error;
+}
+
+}  // namespace
+
 int replaceFileAtomically(const std::string& path, std::string_view bytes) {
   std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
   if (!real) return errno;
@@ -68,23 +106,14 @@ int replaceFileAtomically(const std::string& path, std::string_view bytes) {
   struct stat old;
   if (stat(target.c_str(), &old) != 0) return errno;
   if (!S_ISREG(old.st_mode)) return EINVAL;
+  return writeBesideAndRename(target, bytes, &old);
+}
 
-  std::size_t slash = target.rfind('/');
-  std::string temp = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return errno;
-  int error = writeAll(fd, bytes);
-  if (error == 0) {
-    // Keeping the owner only works for a privileged user; others get the file as
-    // their own. The mode comes after, since a change of owner clears set-id bits.
-    int ignored = fchown(fd, old.st_uid, old.st_gid);
-    (void)ignored;
-    if (fchmod(fd, old.st_mode & 07777) != 0 || fsync(fd) != 0) error = errno;
-  }
-  error = closeKeepingError(fd, error);
-  if (error == 0 && rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) unlink(temp.c_str());
-  return error;
+int writeFileAtomically(const std::string& path, std::string_view bytes) {
+  struct stat old;
+  if (stat(path.c_str(), &old) == 0) return replaceFileAtomically(path, bytes);
+  if (errno != ENOENT) return errno;
+  return writeBesideAndRename(path, bytes, nullptr);
 }
 
 }  // namespace orv::cli

@@ -22,4 +22,9 @@ int writeWholeFile(const std::string& path, std::string_view bytes);
 // Returns 0 or an errno value; on failure the old file is untouched.
 int replaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// Writes [bytes] to [path] the same way whether or not the file exists yet:
+// an existing file is replaced as by replaceFileAtomically, a new one appears
+// whole under its name. Returns 0 or an errno value.
+int writeFileAtomically(const std::string& path, std::string_view bytes);
+
 }  // namespace orv::cli

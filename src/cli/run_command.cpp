@@ -3,18 +3,16 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "base/macroman.h"
 #include "cli/cli_host.h"
 #include "cli/console.h"
 #include "cli/file_io.h"
+#include "cli/run_setup.h"
 #include "cli/signals.h"
 #include "cli/worksheet_file.h"
 #include "frontend/user_defaults.h"
@@ -25,32 +23,7 @@ namespace orv::cli {
 
 namespace {
 
-// The worksheet's path as the engine needs it: absolute, so that names of
-// data and include files resolve beside it.
-std::string absolutePath(const std::string& file) {
-  std::error_code error;
-  std::filesystem::path p = std::filesystem::absolute(file, error);
-  return error ? file : p.lexically_normal().string();
-}
-
 std::string errnoText(int error) { return std::strerror(error); }
-
-// Fonts and painting need a GUI application object; without a display it
-// runs on the offscreen platform.
-std::unique_ptr<QGuiApplication> makeGuiApplication() {
-  if (QCoreApplication::instance()) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Standard error belongs to the run's status; Qt's notes about the session
-  // (no runtime folder, no display) are not for it.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-      std::fprintf(stderr, "orvanel: %s\n", text.toLocal8Bit().constData());
-  });
-  static int argc = 1;
-  static char name[] = "orvanel";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
-}
 
 // Writes the plot page after the run, or says why there is none. False when
 // the file cannot be written.
@@ -65,26 +38,6 @@ bool writePlot(const RunOptions& options, const WorksheetSession& session, bool 
   if (exportPage(*plot, options.plot, page, &error)) return true;
   console.line("orvanel: " + options.plot + ": " + error);
   return false;
-}
-
-// Runs the session's document, showing the elapsed time on a terminal once
-// the run has taken half a second.
-RunResult runWithProgress(WorksheetSession& session, Console& console) {
-  RunResult result;
-  if (!session.start([&result](const RunResult& r) { result = r; })) {
-    result.error = "cannot start the run: no thread with a large enough stack";
-    return result;
-  }
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
-  if (console.terminal() && !session.waitFor(std::chrono::milliseconds(500))) {
-    do {
-      console.showElapsed(std::chrono::duration<double>(Clock::now() - start).count());
-    } while (!session.waitFor(std::chrono::milliseconds(200)));
-  }
-  session.wait();
-  console.clearElapsed();
-  return result;
 }
 
 // Writes the worksheet after the run where [options] say: back to the file
@@ -124,44 +77,26 @@ bool writeResult(const RunOptions& options, const std::string& name,
 
 int runCommand(const RunOptions& options) {
   Console console(isatty(STDERR_FILENO) == 1);
-  const bool fromStdin = options.file == "-";
-  const std::string name = fromStdin ? "<stdin>" : options.file;
+  const std::string name = displayName(options.file);
 
   CliHost host(console, options.overwrite);
   WorksheetSession session(host);
-  Document& doc = session.document();
   std::string bytes;
-  if (int error = readWorksheetFile(options.file, readDocumentDefaults(), &doc, &bytes)) {
-    console.line("orvanel: " + name + ": " + errnoText(error));
-    return kExitUsage;
-  }
+  if (int status =
+          loadWorksheet(session, options.file, options.settings, options.enable, console, &bytes))
+    return status;
+  const Document& doc = session.document();
   if (options.inPlace && doc.forceSaveAs && doc.converted) {
     console.line("orvanel: " + name +
                  ": a legacy worksheet is saved under a new name; use 'orvanel convert " + name +
                  " " + convertedName(name) + "'");
     return kExitUsage;
   }
-  // Without settings of its own the document took the user defaults.
-  session.setSettings(
-      resolveSettings(options.settings, documentSettings(doc.prefs), readUserDefaults()));
-  std::string unknownFunction;
-  std::vector<bool> enabled =
-      enabledFunctions(session.registry(), options.enable, &unknownFunction);
-  if (!unknownFunction.empty()) {
-    console.line("orvanel: --enable: no add-on function named '" + unknownFunction + "'");
-    return kExitUsage;
-  }
-  session.setAddOnsEnabled(enabled);
-  session.setSimulatorCommand(readSimulatorCommand());
-  if (!fromStdin) session.setDocumentPath(absolutePath(options.file));
   std::unique_ptr<QGuiApplication> gui;
   ExportOptions page;
   if (!options.plot.empty()) {
     gui = makeGuiApplication();
-    page.width = options.plotWidth;
-    page.height = options.plotHeight;
-    page.fontFamily = bytesToUtf8(doc.prefs.pfontName);
-    page.fontSize = doc.prefs.pfontSize > 0 ? doc.prefs.pfontSize : page.fontSize;
+    page = plotPageOptions(doc, options.plotWidth, options.plotHeight);
     session.setPageSpec(exportPageSpec(page));
   }
   installInterruptHandler(&session.stopFlag(), console.terminal());
@@ -180,8 +115,7 @@ int runCommand(const RunOptions& options) {
     if (!result.status.empty()) console.line(result.status);
     return kExitOk;
   }
-  console.line(name + ":" + std::to_string(result.line) + ":" + std::to_string(result.column) +
-               ": " + result.status);
+  console.line(faultLine(name, result));
   return kExitRunFailed;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/check_command.h"
 #include "cli/convert_command.h"
 #include "cli/options.h"
 #include "cli/run_command.h"
@@ -32,6 +33,10 @@ int cliMain(const std::vector<std::string>& args) {
       return kExitOk;
     case Command::kRun:
       return runCommand(line.run);
+    case Command::kCheck:
+      return checkCommand(line.check);
+    case Command::kExport:
+      return fail("export: not yet");
     case Command::kConvert:
       return convertCommand(line.convert);
     case Command::kDesktop:

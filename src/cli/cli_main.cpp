@@ -4,6 +4,7 @@
 
 #include "cli/check_command.h"
 #include "cli/convert_command.h"
+#include "cli/export_command.h"
 #include "cli/options.h"
 #include "cli/run_command.h"
 
@@ -36,7 +37,7 @@ int cliMain(const std::vector<std::string>& args) {
     case Command::kCheck:
       return checkCommand(line.check);
     case Command::kExport:
-      return fail("export: not yet");
+      return exportCommand(line.run);
     case Command::kConvert:
       return convertCommand(line.convert);
     case Command::kDesktop:

@@ -51,6 +51,22 @@ PageSpec exportPageSpec(const ExportOptions& o) {
   return page;
 }
 
+std::string pageSvg(const PlotPage& ps, const ExportOptions& o) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(QSize(o.width, o.height));
+  svg.setViewBox(QRect(0, 0, o.width, o.height));
+  svg.setResolution(72);
+  svg.setTitle("Orvanel plot");
+  {
+    QPainter painter(&svg);
+    paint(ps, painter, o, 1, false);
+  }
+  return buffer.data().toStdString();
+}
+
 bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions& o,
                 std::string* error) {
   const QString name = QString::fromStdString(path);
@@ -73,20 +89,11 @@ bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions
     return true;
   }
   if (ext == "svg") {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(QSize(o.width, o.height));
-    svg.setViewBox(QRect(0, 0, o.width, o.height));
-    svg.setResolution(72);
-    svg.setTitle("Orvanel plot");
-    {
-      QPainter painter(&svg);
-      paint(ps, painter, o, 1, false);
-    }
+    const std::string svg = pageSvg(ps, o);
     QFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(svg.data(), static_cast<qint64>(svg.size())) !=
+            static_cast<qint64>(svg.size())) {
       *error = "cannot write the SVG file";
       return false;
     }

@@ -14,6 +14,7 @@
 #include "cli/file_io.h"
 #include "cli/run_setup.h"
 #include "cli/signals.h"
+#include "cli/watch.h"
 #include "cli/worksheet_file.h"
 #include "frontend/user_defaults.h"
 #include "render/page_export.h"
@@ -44,19 +45,27 @@ bool writePlot(const RunOptions& options, const WorksheetSession& session, bool 
 // in its own form (only after a successful run, and only when it changed), to
 // -o's file (RTF for .ov and .rtf, else UTF-8 text), or to standard output as
 // UTF-8 text. [fileBytes] is the file as it was read. Reports a failure on
-// [console] and returns false.
+// [console] and returns false. [read] is the file's stamp when it was read;
+// a file saved since is not written back. [*wroteBack] says whether the
+// file was replaced.
 bool writeResult(const RunOptions& options, const std::string& name,
-                 const WorksheetSession& session, const std::string& fileBytes, bool runOk,
-                 Console& console) {
+                 const WorksheetSession& session, const std::string& fileBytes,
+                 const FileStamp& read, bool runOk, Console& console, bool* wroteBack) {
   const Document& doc = session.document();
   if (options.inPlace) {
     if (!runOk) return true;
     const std::string out = session.fileBytes(doc.form);
     if (out == fileBytes) return true;
+    if (!(stampOf(options.file) == read)) {
+      // Another editor saved the worksheet during the run: its text wins.
+      console.line("orvanel: " + name + " changed during the run; results not written back");
+      return true;
+    }
     if (int error = replaceFileAtomically(options.file, out)) {
       console.line("orvanel: " + name + ": " + errnoText(error));
       return false;
     }
+    *wroteBack = true;
     return true;
   }
   const std::string path = options.output.empty() ? "-" : options.output;
@@ -73,14 +82,14 @@ bool writeResult(const RunOptions& options, const std::string& name,
   return true;
 }
 
-}  // namespace
-
-int runCommand(const RunOptions& options) {
-  Console console(isatty(STDERR_FILENO) == 1);
+// One run of the worksheet [options].file in [session]: read, run, written
+// where the options say, its status reported. [*left] gets the stamp of the
+// file afterwards. Returns the exit status.
+int runOnce(const RunOptions& options, WorksheetSession& session, Console& console,
+            FileStamp* left) {
   const std::string name = displayName(options.file);
-
-  CliHost host(console, options.overwrite);
-  WorksheetSession session(host);
+  const FileStamp read = stampOf(options.file);
+  *left = read;
   std::string bytes;
   if (int status =
           loadWorksheet(session, options.file, options.settings, options.enable, console, &bytes))
@@ -92,14 +101,11 @@ int runCommand(const RunOptions& options) {
                  " " + convertedName(name) + "'");
     return kExitUsage;
   }
-  std::unique_ptr<QGuiApplication> gui;
   ExportOptions page;
   if (!options.plot.empty()) {
-    gui = makeGuiApplication();
     page = plotPageOptions(doc, options.plotWidth, options.plotHeight);
     session.setPageSpec(exportPageSpec(page));
   }
-  installInterruptHandler(&session.stopFlag(), console.terminal());
 
   RunResult result = runWithProgress(session, console);
   if (!result.completed) {
@@ -107,7 +113,10 @@ int runCommand(const RunOptions& options) {
     return kExitRunFailed;
   }
   const bool ok = result.outcome.ok;
-  if (!writeResult(options, name, session, bytes, ok, console)) return kExitUsage;
+  bool wroteBack = false;
+  const bool written = writeResult(options, name, session, bytes, read, ok, console, &wroteBack);
+  if (wroteBack) *left = stampOf(options.file);
+  if (!written) return kExitUsage;
   if (!options.plot.empty() && !writePlot(options, session, result.outcome.plot, page, console))
     return kExitUsage;
 
@@ -117,6 +126,28 @@ int runCommand(const RunOptions& options) {
   }
   console.line(faultLine(name, result));
   return kExitRunFailed;
+}
+
+}  // namespace
+
+int runCommand(const RunOptions& options) {
+  Console console(isatty(STDERR_FILENO) == 1);
+  CliHost host(console, options.overwrite);
+  WorksheetSession session(host);
+  std::unique_ptr<QGuiApplication> gui;
+  if (!options.plot.empty()) gui = makeGuiApplication();
+  installInterruptHandler(&session.stopFlag(), console.terminal());
+  FileStamp left;
+  if (!options.watch) return runOnce(options, session, console, &left);
+  if (!stampOf(options.file).exists) return runOnce(options, session, console, &left);
+  // Until Ctrl-C: an interrupt while waiting ends the watch, one during a
+  // run stops the run and then the watch.
+  watchFile(options.file, session.stopFlag(), [&] {
+    runOnce(options, session, console, &left);
+    std::fflush(stdout);
+    return left;
+  });
+  return kExitOk;
 }
 
 }  // namespace orv::cli

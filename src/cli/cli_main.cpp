@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "cli/check_command.h"
 #include "cli/convert_command.h"
+#include "cli/export_command.h"
 #include "cli/options.h"
 #include "cli/run_command.h"
 
@@ -32,6 +34,10 @@ int cliMain(const std::vector<std::string>& args) {
       return kExitOk;
     case Command::kRun:
       return runCommand(line.run);
+    case Command::kCheck:
+      return checkCommand(line.check);
+    case Command::kExport:
+      return exportCommand(line.run);
     case Command::kConvert:
       return convertCommand(line.convert);
     case Command::kDesktop:

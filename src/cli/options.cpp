@@ -2,11 +2,23 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <stdexcept>
 #include <string_view>
 
 namespace orv::cli {
 
 namespace {
+
+// The extension of [path] in lower case, without the dot; "" for none.
+std::string extensionOf(const std::string& path) {
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot == 0 || path[dot - 1] == '/') return "";
+  if (path.find('/', dot) != std::string::npos) return "";
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
 
 CommandLine usageError(std::string message) {
   CommandLine line;
@@ -57,14 +69,49 @@ bool parsePlaces(std::string_view text, int* places) {
   return true;
 }
 
-// Walks the arguments of `orvanel run`.
+// A relative tolerance: a non-negative finite number below 1.
+bool parseTolerance(const std::string& text, double* tolerance) {
+  if (text.empty()) return false;
+  std::size_t used = 0;
+  double value = 0;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (used != text.size() || !(value >= 0 && value < 1)) return false;
+  *tolerance = value;
+  return true;
+}
+
+// The options each command takes besides -h and --help.
+bool takes(Command command, std::string_view option) {
+  static constexpr std::string_view kSettings[] = {"--format",  "--places", "--degrees",
+                                                   "--radians", "--enable", "--overwrite"};
+  if (std::find(std::begin(kSettings), std::end(kSettings), option) != std::end(kSettings))
+    return true;
+  switch (command) {
+    case Command::kRun:
+      return option == "-i" || option == "-o" || option == "--output" || option == "--plot" ||
+             option == "--size" || option == "--watch";
+    case Command::kCheck:
+      return option == "--tolerance";
+    case Command::kExport:
+      return option == "-o" || option == "--output" || option == "--size";
+    default:
+      return false;
+  }
+}
+
+// Walks the arguments of `orvanel run`, `check` and `export`.
 class RunParser {
  public:
-  explicit RunParser(const std::vector<std::string>& args) : args_(args) {}
+  RunParser(const std::vector<std::string>& args, Command command)
+      : args_(args), command_(command) {}
 
   CommandLine parse() {
     CommandLine line;
-    line.command = Command::kRun;
+    line.command = command_;
     RunOptions& o = line.run;
     std::vector<std::string> files;
     bool optionsEnded = false;
@@ -72,13 +119,31 @@ class RunParser {
       const std::string& arg = args_[next_++];
       if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
         files.push_back(arg);
-      } else if (arg == "--") {
+        continue;
+      }
+      if (arg == "--") {
         optionsEnded = true;
-      } else if (arg == "-h" || arg == "--help") {
+        continue;
+      }
+      if (arg == "-h" || arg == "--help") {
         line.command = Command::kHelp;
         return line;
-      } else if (arg == "-i" || arg == "--in-place") {
+      }
+      std::string name = arg;
+      if (arg == "-i" || arg == "--in-place") {
+        name = "-i";
+      } else if (arg.size() > 2 && arg.compare(0, 2, "-o") == 0 && arg[1] != '-') {
+        name = "-o";
+      } else if (std::size_t eq = arg.find('=');
+                 arg.compare(0, 2, "--") == 0 && eq != std::string::npos) {
+        name = arg.substr(0, eq);
+      }
+      if (!takes(command_, name) && isOption(name))
+        return usageError(commandName() + ": option '" + name + "' does not apply");
+      if (name == "-i") {
         o.inPlace = true;
+      } else if (arg == "--watch") {
+        o.watch = true;
       } else if (arg == "--overwrite") {
         o.overwrite = true;
       } else if (arg == "--confine") {
@@ -87,24 +152,73 @@ class RunParser {
         o.settings.degrees = true;
       } else if (arg == "--radians") {
         o.settings.degrees = false;
-      } else if (arg.size() > 2 && arg.compare(0, 2, "-o") == 0 && arg[1] != '-') {
+      } else if (name == "-o" && arg != "-o") {
         o.output = arg.substr(2);
-      } else if (std::string error = valueOption(arg, o); !error.empty()) {
+      } else if (std::string error = valueOption(arg, line); !error.empty()) {
         return usageError(std::move(error));
       }
     }
+    switch (command_) {
+      case Command::kCheck:
+        return checkLine(line, files);
+      case Command::kExport:
+        return exportLine(line, files);
+      default:
+        return runLine(line, files);
+    }
+  }
+
+ private:
+  static bool isOption(const std::string& name) {
+    for (Command c : {Command::kRun, Command::kCheck, Command::kExport})
+      if (takes(c, name)) return true;
+    return false;
+  }
+
+  std::string commandName() const {
+    return command_ == Command::kCheck ? "check" : command_ == Command::kExport ? "export" : "run";
+  }
+
+  static CommandLine runLine(CommandLine& line, const std::vector<std::string>& files) {
+    RunOptions& o = line.run;
     if (files.empty()) return usageError("run: no FILE given (use '-' for standard input)");
     if (files.size() > 1) return usageError("run: more than one FILE given ('" + files[1] + "')");
     o.file = files[0];
     if (o.inPlace && o.file == "-") return usageError("--in-place cannot be used with '-'");
     if (o.inPlace && !o.output.empty()) return usageError("--in-place and -o exclude each other");
+    if (o.watch && o.file == "-") return usageError("--watch cannot be used with '-'");
     return line;
   }
 
- private:
+  static CommandLine checkLine(CommandLine& line, const std::vector<std::string>& files) {
+    if (files.empty()) return usageError("check: no FILE given");
+    CheckOptions& c = line.check;
+    c.files = files;
+    c.enable = line.run.enable;
+    c.settings = line.run.settings;
+    c.overwrite = line.run.overwrite;
+    return line;
+  }
+
+  static CommandLine exportLine(CommandLine& line, const std::vector<std::string>& files) {
+    RunOptions& o = line.run;
+    if (files.empty()) return usageError("export: no FILE given");
+    if (files.size() > 1)
+      return usageError("export: more than one FILE given ('" + files[1] + "')");
+    o.file = files[0];
+    if (o.output.empty())
+      return usageError("export: give the page to write with -o OUT.html|OUT.md");
+    if (o.output == "-") return usageError("export: -o needs a file name");
+    if (!isHtmlOutputName(o.output) && !isMarkdownOutputName(o.output))
+      return usageError("export: '" + o.output + "' must end in .html or .md");
+    return line;
+  }
+
   // Handles an option that takes a value: -o OUT, --output[=]OUT, --format[=]NAME,
-  // --places[=]N. Returns what is wrong, or "" when all is well.
-  std::string valueOption(const std::string& arg, RunOptions& o) {
+  // --places[=]N, --plot, --size, --enable, --tolerance. Returns what is wrong, or ""
+  // when all is well.
+  std::string valueOption(const std::string& arg, CommandLine& line) {
+    RunOptions& o = line.run;
     std::string name = arg;
     std::optional<std::string> value;
     if (std::size_t eq = arg.find('='); arg.compare(0, 2, "--") == 0 && eq != std::string::npos) {
@@ -112,7 +226,7 @@ class RunParser {
       value = arg.substr(eq + 1);
     }
     if (name != "-o" && name != "--output" && name != "--format" && name != "--places" &&
-        name != "--plot" && name != "--size" && name != "--enable")
+        name != "--plot" && name != "--size" && name != "--enable" && name != "--tolerance")
       return "unknown option '" + arg + "'";
     if (!value) {
       if (next_ >= args_.size()) return "option '" + name + "' needs a value";
@@ -137,6 +251,11 @@ class RunParser {
     } else if (name == "--size") {
       if (!parseSize(*value, &o.plotWidth, &o.plotHeight))
         return "--size: '" + *value + "' is not WIDTHxHEIGHT in points (each 100 to 4000)";
+    } else if (name == "--tolerance") {
+      double tolerance = 0;
+      if (!parseTolerance(*value, &tolerance))
+        return "--tolerance: '" + *value + "' is not a relative difference from 0 to below 1";
+      line.check.tolerance = tolerance;
     } else {
       if (value->empty()) return "option '" + name + "' needs a file name";
       o.output = *value;
@@ -145,18 +264,23 @@ class RunParser {
   }
 
   const std::vector<std::string>& args_;
+  const Command command_;
   std::size_t next_ = 1;
 };
 
 }  // namespace
 
 bool isPlotOutputName(const std::string& path) {
-  std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot == 0 || path[dot - 1] == '/') return false;
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string ext = extensionOf(path);
   return ext == "png" || ext == "svg" || ext == "pdf";
 }
+
+bool isHtmlOutputName(const std::string& path) {
+  std::string ext = extensionOf(path);
+  return ext == "html" || ext == "htm";
+}
+
+bool isMarkdownOutputName(const std::string& path) { return extensionOf(path) == "md"; }
 
 bool isRtfOutputName(const std::string& path) {
   auto endsWith = [&](std::string_view suffix) {
@@ -210,7 +334,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   } else if (first == "--version") {
     line.command = Command::kVersion;
   } else if (first == "run") {
-    return RunParser(args).parse();
+    return RunParser(args, Command::kRun).parse();
+  } else if (first == "check") {
+    return RunParser(args, Command::kCheck).parse();
+  } else if (first == "export") {
+    return RunParser(args, Command::kExport).parse();
   } else if (first == "convert") {
     return parseConvert(args);
   } else if (first.size() > 1 && first[0] == '-') {
@@ -223,6 +351,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 std::string usageText() {
   return "Usage: orvanel run [OPTIONS] FILE\n"
+         "       orvanel check [OPTIONS] FILE...\n"
+         "       orvanel export [OPTIONS] FILE -o OUT.html|OUT.md\n"
          "       orvanel convert IN OUT\n"
          "       orvanel --help | --version\n"
          "\n"
@@ -230,6 +360,14 @@ std::string usageText() {
          "standard input) and writes the worksheet with its results to standard output as\n"
          "UTF-8 text. The status line goes to standard error; a failed run reports\n"
          "FILE:LINE:COLUMN. The settings in an RTF worksheet's options line apply.\n"
+         "\n"
+         "check runs each worksheet in memory, writes nothing back, and reports every\n"
+         "result that differs from the one recorded in the file as\n"
+         "FILE:LINE:COLUMN: was OLD, now NEW, with a summary line per file.\n"
+         "\n"
+         "export writes the worksheet after its run as a self-contained HTML page (syntax\n"
+         "colours, results marked, the status line, the plot page as inline SVG) or as\n"
+         "Markdown with the plot page in OUT's name with .svg beside it.\n"
          "\n"
          "convert writes the worksheet IN to OUT: RTF with its settings when OUT ends in\n"
          ".ov or .rtf, else plain UTF-8 text. Legacy worksheets with their settings in a\n"
@@ -239,14 +377,21 @@ std::string usageText() {
          "  -o OUT             write the resulting worksheet to OUT instead (RTF for .ov\n"
          "                     and .rtf, else plain text)\n"
          "  -i, --in-place     write the result back to FILE in its own form when the run\n"
-         "                     succeeds\n"
+         "                     succeeds and FILE was not saved by another editor meanwhile\n"
+         "  --watch            run again each time FILE is saved, until Ctrl-C\n"
+         "  --plot OUT         draw the plot page into OUT (.png at 2x, .svg or .pdf)\n"
+         "  --size WxH         size of the plot page in points (default 640x480; also export)\n"
+         "\n"
+         "Options of check:\n"
+         "  --tolerance REL    numbers within this relative difference are the same result\n"
+         "                     (default: results are compared as text)\n"
+         "\n"
+         "Options of run, check and export:\n"
          "  --format fix|sci|eng\n"
          "                     number format of results\n"
          "  --places N         places of results, 0 to 255\n"
          "  --degrees          trigonometric functions take degrees\n"
          "  --radians          trigonometric functions take radians\n"
-         "  --plot OUT         draw the plot page into OUT (.png at 2x, .svg or .pdf)\n"
-         "  --size WxH         size of the plot page in points (default 640x480)\n"
          "  --enable LIST      add-on functions to define: all, none or NAME[,NAME...]\n"
          "                     (default: the states kept by the function browser)\n"
          "  --overwrite        let write() replace existing files (else it is cancelled)\n"
@@ -256,8 +401,10 @@ std::string usageText() {
          "\n"
          "Settings not given here come from the user defaults (~/.config/Orvanel/Orvanel.conf).\n"
          "\n"
-         "Exit status: 0 the run succeeded, 1 the run failed, 2 usage error or unreadable file.\n"
-         "Interrupt (Ctrl-C) stops the run; a second interrupt exits at once.\n";
+         "Exit status: 0 the run succeeded (check: every result as recorded), 1 the run\n"
+         "failed (check: a result changed), 2 usage error or unreadable file.\n"
+         "Interrupt (Ctrl-C) stops the run; a second interrupt exits at once. With --watch\n"
+         "an interrupt while waiting ends the watch.\n";
 }
 
 }  // namespace orv::cli

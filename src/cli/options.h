@@ -17,6 +17,8 @@ enum class Command {
   kHelp,     // --help, or `run --help`
   kVersion,  // --version
   kRun,      // run [OPTIONS] FILE
+  kCheck,    // check [OPTIONS] FILE...
+  kExport,   // export [OPTIONS] FILE -o OUT.html|OUT.md
   kConvert,  // convert IN OUT
   kDesktop,  // no command: the desktop application (not in this build)
   kUsageError
@@ -36,6 +38,20 @@ struct RunOptions {
   // on a page of --size WxH points.
   std::string plot;
   int plotWidth = 640, plotHeight = 480;
+  // --watch: run again each time FILE is saved, until interrupted.
+  bool watch = false;
+};
+
+// `orvanel check [OPTIONS] FILE...`: the worksheets run in memory and their
+// recorded results compared with the new ones.
+struct CheckOptions {
+  std::vector<std::string> files;
+  // --tolerance REL: numbers within this relative difference are equal;
+  // without it results are compared as text.
+  std::optional<double> tolerance;
+  std::optional<std::string> enable;
+  SettingChoices settings;
+  bool overwrite = false;
 };
 
 // `orvanel convert IN OUT`: the worksheet IN written to OUT, as RTF when OUT
@@ -47,7 +63,8 @@ struct ConvertOptions {
 
 struct CommandLine {
   Command command = Command::kUsageError;
-  RunOptions run;
+  RunOptions run;  // also `export`: file, output (.html or .md), settings, size
+  CheckOptions check;
   ConvertOptions convert;
   std::string error;  // for kUsageError: what was wrong, without the program name
 };
@@ -56,6 +73,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 // True when [path] ends in .png, .svg or .pdf (any case).
 bool isPlotOutputName(const std::string& path);
+
+// True when [path] ends in .html or .htm (any case), the HTML page of export.
+bool isHtmlOutputName(const std::string& path);
+
+// True when [path] ends in .md (any case), the Markdown page of export.
+bool isMarkdownOutputName(const std::string& path);
 
 // True when [path] names a file that -o would have to write as RTF.
 bool isRtfOutputName(const std::string& path);

@@ -3,19 +3,19 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "base/macroman.h"
 #include "cli/cli_host.h"
 #include "cli/console.h"
 #include "cli/file_io.h"
+#include "cli/run_setup.h"
 #include "cli/signals.h"
+#include "cli/watch.h"
 #include "cli/worksheet_file.h"
 #include "frontend/user_defaults.h"
 #include "render/page_export.h"
@@ -25,32 +25,7 @@ namespace orv::cli {
 
 namespace {
 
-// The worksheet's path as the engine needs it: absolute, so that names of
-// data and include files resolve beside it.
-std::string absolutePath(const std::string& file) {
-  std::error_code error;
-  std::filesystem::path p = std::filesystem::absolute(file, error);
-  return error ? file : p.lexically_normal().string();
-}
-
 std::string errnoText(int error) { return fileErrorText(error); }
-
-// Fonts and painting need a GUI application object; without a display it
-// runs on the offscreen platform.
-std::unique_ptr<QGuiApplication> makeGuiApplication() {
-  if (QCoreApplication::instance()) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Standard error belongs to the run's status; Qt's notes about the session
-  // (no runtime folder, no display) are not for it.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-      std::fprintf(stderr, "orvanel: %s\n", text.toLocal8Bit().constData());
-  });
-  static int argc = 1;
-  static char name[] = "orvanel";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
-}
 
 // Writes the plot page after the run, or says why there is none. False when
 // the file cannot be written.
@@ -67,43 +42,32 @@ bool writePlot(const RunOptions& options, const WorksheetSession& session, bool 
   return false;
 }
 
-// Runs the session's document, showing the elapsed time on a terminal once
-// the run has taken half a second.
-RunResult runWithProgress(WorksheetSession& session, Console& console) {
-  RunResult result;
-  if (!session.start([&result](const RunResult& r) { result = r; })) {
-    result.error = "cannot start the run: no thread with a large enough stack";
-    return result;
-  }
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = Clock::now();
-  if (console.terminal() && !session.waitFor(std::chrono::milliseconds(500))) {
-    do {
-      console.showElapsed(std::chrono::duration<double>(Clock::now() - start).count());
-    } while (!session.waitFor(std::chrono::milliseconds(200)));
-  }
-  session.wait();
-  console.clearElapsed();
-  return result;
-}
-
 // Writes the worksheet after the run where [options] say: back to the file
 // in its own form (only after a successful run, and only when it changed), to
 // -o's file (RTF for .ov and .rtf, else UTF-8 text), or to standard output as
 // UTF-8 text. [fileBytes] is the file as it was read. Reports a failure on
-// [console] and returns false.
+// [console] and returns false. [read] is the file's stamp when it was read;
+// a file saved since is not written back. [*wroteBack] says whether the
+// file was replaced.
 bool writeResult(const RunOptions& options, const std::string& name,
-                 const WorksheetSession& session, const std::string& fileBytes, bool runOk,
-                 Console& console) {
+                 const WorksheetSession& session, const std::string& fileBytes,
+                 const FileStamp& read, bool runOk, Console& console, bool* wroteBack) {
   const Document& doc = session.document();
   if (options.inPlace) {
     if (!runOk) return true;
     const std::string out = session.fileBytes(doc.form);
     if (out == fileBytes) return true;
+    if (options.watch && !(stampOf(options.file) == read)) {
+      // Another editor saved the worksheet during the run: its text wins,
+      // and that save starts the next run. (A single run refuses below.)
+      console.line("orvanel: " + name + " changed during the run; results not written back");
+      return true;
+    }
     if (int error = replaceFileAtomically(options.file, fileBytes, out)) {
       console.line("orvanel: " + name + ": " + errnoText(error));
       return false;
     }
+    *wroteBack = true;
     return true;
   }
   const std::string path = options.output.empty() ? "-" : options.output;
@@ -120,21 +84,19 @@ bool writeResult(const RunOptions& options, const std::string& name,
   return true;
 }
 
-}  // namespace
-
-int runCommand(const RunOptions& options) {
-  Console console(isatty(STDERR_FILENO) == 1);
-  const bool fromStdin = options.file == "-";
-  const std::string name = fromStdin ? "<stdin>" : options.file;
-
-  CliHost host(console, options.overwrite);
-  WorksheetSession session(host);
-  Document& doc = session.document();
+// One run of the worksheet [options].file in [session]: read, run, written
+// where the options say, its status reported. [*left] gets the stamp of the
+// file afterwards. Returns the exit status.
+int runOnce(const RunOptions& options, WorksheetSession& session, Console& console,
+            FileStamp* left) {
+  const std::string name = displayName(options.file);
+  const FileStamp read = stampOf(options.file);
+  *left = read;
   std::string bytes;
-  if (int error = readWorksheetFile(options.file, readDocumentDefaults(), &doc, &bytes)) {
-    console.line("orvanel: " + name + ": " + errnoText(error));
-    return kExitUsage;
-  }
+  if (int status =
+          loadWorksheet(session, options.file, options.settings, options.enable, console, &bytes))
+    return status;
+  const Document& doc = session.document();
   if (options.inPlace && doc.forceSaveAs && doc.converted) {
     console.line("orvanel: " + name +
                  ": a legacy worksheet is saved under a new name; use 'orvanel convert " + name +
@@ -147,33 +109,16 @@ int runCommand(const RunOptions& options) {
       return kExitUsage;
     }
   }
-  // Without settings of its own the document took the user defaults.
-  session.setSettings(
-      resolveSettings(options.settings, documentSettings(doc.prefs), readUserDefaults()));
-  std::string unknownFunction;
-  std::vector<bool> enabled =
-      enabledFunctions(session.registry(), options.enable, &unknownFunction);
-  if (!unknownFunction.empty()) {
-    console.line("orvanel: --enable: no add-on function named '" + unknownFunction + "'");
-    return kExitUsage;
+  if (options.confine) {
+    const std::string& sheet = session.documentPath();
+    session.setConfinement(sheet.empty() ? ""
+                                         : std::filesystem::path(sheet).parent_path().string());
   }
-  session.setAddOnsEnabled(enabled);
-  session.setSimulatorCommand(readSimulatorCommand());
-  if (!fromStdin) session.setDocumentPath(absolutePath(options.file));
-  if (options.confine)
-    session.setConfinement(
-        fromStdin ? "" : std::filesystem::path(absolutePath(options.file)).parent_path().string());
-  std::unique_ptr<QGuiApplication> gui;
   ExportOptions page;
   if (!options.plot.empty()) {
-    gui = makeGuiApplication();
-    page.width = options.plotWidth;
-    page.height = options.plotHeight;
-    page.fontFamily = bytesToUtf8(doc.prefs.pfontName);
-    page.fontSize = doc.prefs.pfontSize > 0 ? doc.prefs.pfontSize : page.fontSize;
+    page = plotPageOptions(doc, options.plotWidth, options.plotHeight);
     session.setPageSpec(exportPageSpec(page));
   }
-  installInterruptHandler(&session.stopFlag(), console.terminal());
 
   RunResult result = runWithProgress(session, console);
   if (!result.completed) {
@@ -181,9 +126,12 @@ int runCommand(const RunOptions& options) {
     return kExitRunFailed;
   }
   const bool ok = result.outcome.ok;
+  bool wroteBack = false;
   // A stopped run is never written back, whatever it reached.
-  if (!writeResult(options, name, session, bytes, ok && !result.stopped, console))
-    return kExitUsage;
+  const bool written =
+      writeResult(options, name, session, bytes, read, ok && !result.stopped, console, &wroteBack);
+  if (wroteBack) *left = stampOf(options.file);
+  if (!written) return kExitUsage;
   if (!options.plot.empty() && !writePlot(options, session, result.outcome.plot, page, console))
     return kExitUsage;
 
@@ -191,9 +139,30 @@ int runCommand(const RunOptions& options) {
     if (!result.status.empty()) console.line(result.status);
     return kExitOk;
   }
-  console.line(name + ":" + std::to_string(result.line) + ":" + std::to_string(result.column) +
-               ": " + result.status);
+  console.line(faultLine(name, result));
   return kExitRunFailed;
+}
+
+}  // namespace
+
+int runCommand(const RunOptions& options) {
+  Console console(isatty(STDERR_FILENO) == 1);
+  CliHost host(console, options.overwrite);
+  WorksheetSession session(host);
+  std::unique_ptr<QGuiApplication> gui;
+  if (!options.plot.empty()) gui = makeGuiApplication();
+  installInterruptHandler(&session.stopFlag(), console.terminal());
+  FileStamp left;
+  if (!options.watch) return runOnce(options, session, console, &left);
+  if (!stampOf(options.file).exists) return runOnce(options, session, console, &left);
+  // Until Ctrl-C: an interrupt while waiting ends the watch, one during a
+  // run stops the run and then the watch.
+  watchFile(options.file, session.stopFlag(), [&] {
+    runOnce(options, session, console, &left);
+    std::fflush(stdout);
+    return left;
+  });
+  return kExitOk;
 }
 
 }  // namespace orv::cli

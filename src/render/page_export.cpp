@@ -53,6 +53,22 @@ PageSpec exportPageSpec(const ExportOptions& o) {
   return page;
 }
 
+std::string pageSvg(const PlotPage& ps, const ExportOptions& o) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(QSize(o.width, o.height));
+  svg.setViewBox(QRect(0, 0, o.width, o.height));
+  svg.setResolution(72);
+  svg.setTitle("Orvanel plot");
+  {
+    QPainter painter(&svg);
+    paint(ps, painter, o, 1, false);
+  }
+  return buffer.data().toStdString();
+}
+
 bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions& o,
                 std::string* error) {
   // The page is made in memory and then written in one piece beside the
@@ -79,16 +95,8 @@ bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions
     }
   } else if (ext == "svg") {
     kind = "SVG";
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(QSize(o.width, o.height));
-    svg.setViewBox(QRect(0, 0, o.width, o.height));
-    svg.setResolution(72);
-    svg.setTitle("Orvanel plot");
-    {
-      QPainter painter(&svg);
-      paint(ps, painter, o, 1, false);
-    }
+    const std::string svg = pageSvg(ps, o);
+    buffer.write(svg.data(), static_cast<qint64>(svg.size()));
   } else if (ext == "pdf") {
     kind = "PDF";
     QPdfWriter pdf(&buffer);

@@ -20,6 +20,9 @@ bool isPlotFileName(const std::string& path);
 // The export page and its font's metrics, for the checks of a run.
 PageSpec exportPageSpec(const ExportOptions& options);
 
+// The SVG document of [page].
+std::string pageSvg(const PlotPage& page, const ExportOptions& options);
+
 // Draws [page] into [path]. False with [error] set when the file cannot be
 // written.
 bool exportPage(const PlotPage& page, const std::string& path, const ExportOptions& options,

@@ -132,6 +132,27 @@ ChildResult Child::wait() {
     } while (waitpid(pid_, &status, WNOHANG) == 0);
     drainTerminal(terminal_, 0, &result.err);
   }
+  return collect(status, std::move(result));
+}
+
+ChildResult Child::waitAtMost(std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  pid_t done = 0;
+  while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < end)
+    usleep(10000);
+  if (done == 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status, 0);
+  }
+  ChildResult result;
+  result.err = orv::test::readFile(errPath_);
+  return collect(status, std::move(result));
+}
+
+std::string Child::outputSoFar() const { return orv::test::readFile(outPath_); }
+
+ChildResult Child::collect(int status, ChildResult result) {
   waited_ = true;
   result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   if (pipeRead_ < 0) result.out = orv::test::readFile(outPath_);

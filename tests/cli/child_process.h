@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,16 @@ class Child {
   // Waits for the child to end (collecting terminal output meanwhile).
   ChildResult wait();
 
+  // Waits up to [limit] for a child without a terminal to end, then kills it
+  // (the exit status is then -1).
+  ChildResult waitAtMost(std::chrono::milliseconds limit);
+
+  // What the child has written to standard output so far.
+  std::string outputSoFar() const;
+
  private:
+  ChildResult collect(int status, ChildResult result);
+
   pid_t pid_ = -1;
   int terminal_ = -1;  // master side of the pseudo-terminal
   int pipeRead_ = -1;

@@ -100,3 +100,50 @@ TEST(CommandLineTest, ConvertTakesExactlyTwoFiles) {
 
 }  // namespace
 }  // namespace orv::cli
+
+namespace orv::cli {
+namespace {
+
+TEST(CommandLineTest, ReadsCheckAndExportWithTheOptionsEachTakes) {
+  CommandLine line = parseCommandLine(
+      {"check", "--tolerance", "1e-9", "--enable=all", "--places", "6", "a.ov", "b.txt"});
+  ASSERT_EQ(line.command, Command::kCheck) << line.error;
+  EXPECT_EQ(line.check.files, (std::vector<std::string>{"a.ov", "b.txt"}));
+  EXPECT_EQ(line.check.tolerance, 1e-9);
+  EXPECT_EQ(line.check.enable, "all");
+  EXPECT_EQ(line.check.settings.places, 6);
+  EXPECT_FALSE(parseCommandLine({"check", "a.ov"}).check.tolerance.has_value());
+
+  line = parseCommandLine({"export", "a.ov", "-o", "page.HTML", "--size", "400x300"});
+  ASSERT_EQ(line.command, Command::kExport) << line.error;
+  EXPECT_EQ(line.run.output, "page.HTML");
+  EXPECT_EQ(line.run.plotWidth, 400);
+
+  line = parseCommandLine({"run", "--watch", "-i", "a.ov"});
+  ASSERT_EQ(line.command, Command::kRun) << line.error;
+  EXPECT_TRUE(line.run.watch);
+}
+
+TEST(CommandLineTest, RejectsOptionsOfOtherCommandsAndBadTolerances) {
+  auto errorOf = [](std::vector<std::string> args) {
+    CommandLine line = parseCommandLine(args);
+    EXPECT_EQ(line.command, Command::kUsageError) << args.back();
+    return line.error;
+  };
+  EXPECT_EQ(errorOf({"check", "-i", "a"}), "check: option '-i' does not apply");
+  EXPECT_EQ(errorOf({"run", "--tolerance=0.1", "a"}), "run: option '--tolerance' does not apply");
+  EXPECT_EQ(errorOf({"export", "--watch", "a", "-o", "x.html"}),
+            "export: option '--watch' does not apply");
+  for (const char* bad : {"1", "-0.1", "nan", "0.1x", ""})
+    EXPECT_EQ(
+        errorOf({"check", "--tolerance", bad, "a"}),
+        std::string("--tolerance: '") + bad + "' is not a relative difference from 0 to below 1");
+  EXPECT_EQ(errorOf({"check"}), "check: no FILE given");
+  EXPECT_EQ(errorOf({"export", "a"}), "export: give the page to write with -o OUT.html|OUT.md");
+  EXPECT_EQ(errorOf({"export", "a", "-o", "page.txt"}),
+            "export: 'page.txt' must end in .html or .md");
+  EXPECT_EQ(errorOf({"run", "--watch", "-"}), "--watch cannot be used with '-'");
+}
+
+}  // namespace
+}  // namespace orv::cli

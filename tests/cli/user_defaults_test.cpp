@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-#include <fstream>
-
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <fstream>
 
 #include "files.h"
 #include "packages/registry.h"

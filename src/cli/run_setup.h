@@ -1,0 +1,45 @@
+// What every command that runs a worksheet shares: loading the file into a
+// session with the settings and add-on functions of the command line, the
+// GUI application that fonts and painting need, and a run with the elapsed
+// time shown on a terminal.
+#pragma once
+
+#include <QGuiApplication>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/console.h"
+#include "frontend/user_defaults.h"
+#include "render/page_export.h"
+#include "session/worksheet_session.h"
+
+namespace orv::cli {
+
+// The name of [file] in messages: "<stdin>" for "-".
+std::string displayName(const std::string& file);
+
+// Reads the worksheet [file] into [session]'s document and sets up its run:
+// the settings (command line over the document's options line over the user
+// defaults), the enabled add-on functions, the simulator and the document
+// path. [*bytes] gets the file as read. Returns kExitOk, or kExitUsage after
+// reporting on [console].
+int loadWorksheet(WorksheetSession& session, const std::string& file,
+                  const SettingChoices& settings, const std::optional<std::string>& enable,
+                  Console& console, std::string* bytes);
+
+// Fonts and painting need a GUI application object; without a display it
+// runs on the offscreen platform. Null when one exists already.
+std::unique_ptr<QGuiApplication> makeGuiApplication();
+
+// The plot page of [width] x [height] points in the plot font of [doc].
+ExportOptions plotPageOptions(const Document& doc, int width, int height);
+
+// Runs the session's document, showing the elapsed time on a terminal once
+// the run has taken half a second.
+RunResult runWithProgress(WorksheetSession& session, Console& console);
+
+// "FILE:LINE:COLUMN: MESSAGE" for the fault of the failed run [result].
+std::string faultLine(const std::string& name, const RunResult& result);
+
+}  // namespace orv::cli

@@ -53,6 +53,7 @@ PreferencesWindow::PreferencesWindow(Dialogs& dialogs, QWidget* parent)
   check("ShowGridLines", tr("Grid lines in plots"));
   check("ShowAxisBox", tr("Box around plot axes"));
   check("UseDegrees", tr("Angles in degrees"));
+  check("ConfineFiles", tr("Worksheets read and write files only in their own folder"));
 
   auto* tab = new QSpinBox(this);
   tab->setObjectName("TabWidth");

@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -25,6 +26,7 @@
 #include "app/syntax_overlay.h"
 #include "app/worksheet_editor.h"
 #include "base/macroman.h"
+#include "frontend/user_defaults.h"
 #include "render/qt_surface.h"
 
 namespace orv::app {
@@ -214,6 +216,14 @@ bool WorksheetWindow::startRun() {
   doc.text = editor_->rawText();
   session_->setSettings(documentSettings(doc.prefs));
   session_->setAddOnsEnabled(app_.enabledAddOns());
+  // The user's defaults for worksheets from strangers and the simulator.
+  const std::unique_ptr<QSettings> store = userStore();
+  session_->setSimulatorCommand(readSimulatorCommand(*store));
+  const std::string& sheet = session_->documentPath();
+  if (userSetting(*store, "ConfineFiles") == "true")
+    session_->setConfinement(sheet.substr(0, sheet.empty() ? 0 : sheet.rfind('/')));
+  else
+    session_->setConfinement(std::nullopt);
   const QTextCursor cursor = editor_->textCursor();
   selectionStart_ = cursor.anchor();
   selectionEnd_ = cursor.position();

@@ -34,6 +34,7 @@ inline constexpr RegisteredDefault kRegisteredDefaults[] = {
     {"ShowGridLines", "true"}, {"ShowAxisBox", "false"},  {"UseDegrees", "false"},
     {"TabWidth", "36"},        {"TextFontSize", "11"},    {"PlotFontSize", "12"},
     {"TextFont", "Menlo"},     {"PlotFont", "Helvetica"}, {"ExpandBfun", "true"},
+    {"ConfineFiles", "false"},
 };
 
 // The user's store: organisation and application "Orvanel".

@@ -77,6 +77,10 @@ class Engine {
     confinement_ = std::move(folder);
     confined_ = true;
   }
+  void clearConfinement() {
+    confinement_.clear();
+    confined_ = false;
+  }
   const DocSettings& settings() const { return settings_; }
 
   // The stop button. The flag may be set from any thread; the run notices it

@@ -91,8 +91,11 @@ void WorksheetSession::setAddOnsEnabled(const std::vector<bool>& enabled) {
     engine_->setAddOnEnabled(i, static_cast<std::size_t>(i) < enabled.size() && enabled[i]);
 }
 
-void WorksheetSession::setConfinement(std::string folder) {
-  engine_->setConfinement(std::move(folder));
+void WorksheetSession::setConfinement(std::optional<std::string> folder) {
+  if (folder)
+    engine_->setConfinement(std::move(*folder));
+  else
+    engine_->clearConfinement();
 }
 
 void WorksheetSession::setSimulatorCommand(std::string command) {

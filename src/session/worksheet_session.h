@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,8 +73,9 @@ class WorksheetSession {
   const Registry& registry() const;
   void setAddOnsEnabled(const std::vector<bool>& enabled);
   // Worksheets from strangers: read, write, include, imagefile and the
-  // circuit link keep to [folder] and below; empty: anywhere.
-  void setConfinement(std::string folder);
+  // circuit link keep to [folder] and below (an empty folder allows no
+  // file); nullopt lifts the limit.
+  void setConfinement(std::optional<std::string> folder);
   // The circuit simulator that runspice starts (a program on the PATH or a
   // path).
   void setSimulatorCommand(std::string command);

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -16,6 +17,7 @@
 #include "base/macroman.h"
 #include "fake_host.h"
 #include "files.h"
+#include "frontend/user_defaults.h"
 #include "scripted_dialogs.h"
 #include "session/worksheet_session.h"
 
@@ -135,6 +137,21 @@ TEST_F(WindowTest, TheOverwriteQuestionIsAnsweredThroughTheDialogs) {
   ASSERT_TRUE(run(w));
   EXPECT_EQ(w->statusText(), QString::fromUtf8("\u221A"));
   EXPECT_NE(dir.get("d.txt"), "old\n");
+}
+
+TEST_F(WindowTest, ThePreferenceForStrangersWorksheetsKeepsFilesInTheirFolder) {
+  TempDir dir;
+  dir.put("outside.txt", "1 2 3\n");
+  dir.put("inner/sheet.ov", "read(\"../outside.txt\", \"TEXT\")[2] =\n");
+  WorksheetWindow* w = app_.openFile(QString::fromStdString(dir.path("inner/sheet.ov")));
+  ASSERT_TRUE(w);
+  ASSERT_TRUE(run(w));
+  EXPECT_EQ(text(w), "read(\"../outside.txt\", \"TEXT\")[2] :2.00\n");
+  userStore()->setValue("ConfineFiles", "true");
+  ASSERT_TRUE(run(w));
+  userStore()->remove("ConfineFiles");
+  EXPECT_TRUE(w->statusText().contains("outside the worksheet's folder"))
+      << w->statusText().toStdString();
 }
 
 TEST_F(WindowTest, ColouringStaysOutOfTheUndoHistoryAndTheModifiedMark) {

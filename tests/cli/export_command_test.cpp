@@ -2,7 +2,7 @@
 // the Markdown page links its plot file.
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cctype>
 
 #include "command_fixture.h"
 
@@ -20,13 +20,22 @@ constexpr char kSheet[] =
 // gets the first element out of place.
 bool tagsBalance(const std::string& html, std::string* what) {
   std::vector<std::string> open;
-  static const std::regex tag(R"(<(/?)([A-Za-z][A-Za-z0-9:-]*)([^>]*)>)");
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), tag); it != std::sregex_iterator();
-       ++it) {
-    const std::smatch& m = *it;
-    std::string name = m[2];
-    if (name == "meta" || (!m[3].str().empty() && m[3].str().back() == '/')) continue;
-    if (m[1].str().empty()) {
+  auto nameChar = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '-';
+  };
+  for (std::size_t at = html.find('<'); at != std::string::npos; at = html.find('<', at + 1)) {
+    std::size_t i = at + 1;
+    const bool closing = i < html.size() && html[i] == '/';
+    if (closing) ++i;
+    if (i >= html.size() || !std::isalpha(static_cast<unsigned char>(html[i]))) continue;
+    const std::size_t start = i;
+    while (i < html.size() && nameChar(html[i])) ++i;
+    const std::string name = html.substr(start, i - start);
+    const std::size_t end = html.find('>', i);
+    if (end == std::string::npos) break;
+    const bool selfClosing = end > i && html[end - 1] == '/';
+    if (name == "meta" || selfClosing) continue;
+    if (!closing) {
       open.push_back(name);
     } else if (open.empty() || open.back() != name) {
       *what = "</" + name + "> where " + (open.empty() ? "nothing" : open.back()) + " is open";
@@ -39,16 +48,27 @@ bool tagsBalance(const std::string& html, std::string* what) {
   return open.empty();
 }
 
-// The references of [html] to anything outside it.
+// The references of [html] to anything outside it: attributes naming a
+// source (data: URIs and fragments aside), CSS url() and @import.
 std::vector<std::string> externalReferences(const std::string& html) {
   std::vector<std::string> found;
-  static const std::regex ref(R"((src|href|action|data)\s*=\s*"([^"]*)\"|url\(|@import)");
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), ref); it != std::sregex_iterator();
-       ++it) {
-    std::string value = (*it)[2];
-    if ((*it)[1] == "href" && (value.rfind("data:", 0) == 0 || value.rfind("#", 0) == 0)) continue;
-    found.push_back(it->str().substr(0, 60));
+  for (const std::string key : {"src", "href", "action", "data"}) {
+    for (std::size_t at = html.find(key); at != std::string::npos; at = html.find(key, at + 1)) {
+      std::size_t i = at + key.size();
+      while (i < html.size() && std::isspace(static_cast<unsigned char>(html[i]))) ++i;
+      if (i >= html.size() || html[i] != '=') continue;
+      ++i;
+      while (i < html.size() && std::isspace(static_cast<unsigned char>(html[i]))) ++i;
+      if (i >= html.size() || html[i] != '"') continue;
+      const std::size_t end = html.find('"', i + 1);
+      const std::string value = html.substr(i + 1, end == std::string::npos ? 0 : end - i - 1);
+      if (key == "href" && (value.rfind("data:", 0) == 0 || value.rfind("#", 0) == 0)) continue;
+      found.push_back(html.substr(at, 60));
+    }
   }
+  for (const char* css : {"url(", "@import"})
+    for (std::size_t at = html.find(css); at != std::string::npos; at = html.find(css, at + 1))
+      found.push_back(html.substr(at, 60));
   return found;
 }
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -33,9 +32,10 @@ std::string firstLine(const std::string& text) { return text.substr(0, text.find
 
 // "√", or the unknown named in quotes on the first line.
 std::string expectedStatus(const std::string& text) {
-  std::smatch match;
-  std::string line = firstLine(text);
-  if (std::regex_search(line, match, std::regex("\"(\\? [^\"]+\\?)\""))) return match[1];
+  const std::string line = firstLine(text);
+  const std::size_t open = line.find("\"? ");
+  const std::size_t close = open == std::string::npos ? open : line.find("?\"", open + 3);
+  if (close != std::string::npos) return line.substr(open + 1, close - open);
   return "\u221A";
 }
 
@@ -106,10 +106,12 @@ TEST(HelpSheets, TheResourceFileListsEveryHelpSheet) {
   std::string qrc = test::readFile(fs::path(ORVANEL_HELP_DIR) / "help.qrc");
   ASSERT_NE(qrc.find("prefix=\"/help\""), std::string::npos);
   std::vector<std::string> listed;
-  std::regex file("<file>([^<]+)</file>");
-  for (auto it = std::sregex_iterator(qrc.begin(), qrc.end(), file); it != std::sregex_iterator();
-       ++it)
-    listed.push_back((*it)[1]);
+  for (std::size_t at = qrc.find("<file>"); at != std::string::npos;
+       at = qrc.find("<file>", at + 1)) {
+    const std::size_t end = qrc.find("</file>", at);
+    if (end == std::string::npos) break;
+    listed.push_back(qrc.substr(at + 6, end - at - 6));
+  }
   std::sort(listed.begin(), listed.end());
   std::vector<std::string> present;
   for (const fs::path& path : helpSheets()) present.push_back(path.filename().string());

@@ -96,6 +96,7 @@ int runOnce(const RunOptions& options, WorksheetSession& session, Console& conso
   if (int status =
           loadWorksheet(session, options.file, options.settings, options.enable, console, &bytes))
     return status;
+  installInterruptHandler(&session.stopFlag(), console.terminal());
   const Document& doc = session.document();
   if (options.inPlace && doc.forceSaveAs && doc.converted) {
     console.line("orvanel: " + name +
@@ -151,7 +152,9 @@ int runCommand(const RunOptions& options) {
   WorksheetSession session(host);
   std::unique_ptr<QGuiApplication> gui;
   if (!options.plot.empty()) gui = makeGuiApplication();
-  installInterruptHandler(&session.stopFlag(), console.terminal());
+  // A watch is stopped by Ctrl-C while it waits too; a single run starts
+  // listening once its worksheet has been read.
+  if (options.watch) installInterruptHandler(&session.stopFlag(), console.terminal());
   FileStamp left;
   if (!options.watch) return runOnce(options, session, console, &left);
   if (!stampOf(options.file).exists) return runOnce(options, session, console, &left);

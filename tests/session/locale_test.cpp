@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "base/macroman.h"
+#include "fake_host.h"
 #include "plot/draw.h"
 #include "plot/recording_surface.h"
 #include "session/worksheet_session.h"
@@ -19,12 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QuietHost : public Host {
- public:
-  void bugAlert(std::string_view) override {}
-  bool confirmOverwrite(const std::string&) override { return true; }
-};
-
 struct Outcome {
   std::u16string text;
   std::string status;
@@ -32,7 +27,8 @@ struct Outcome {
 };
 
 Outcome runSheet(const std::u16string& text, const std::string& path = "") {
-  QuietHost host;
+  test::FakeHost host;
+  host.overwrite = true;
   WorksheetSession session(host);
   session.setDocumentPath(path);
   session.document().text = text;

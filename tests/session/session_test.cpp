@@ -6,25 +6,13 @@
 #include <thread>
 
 #include "base/macroman.h"
+#include "fake_host.h"
 #include "plot/draw.h"
 #include "plot/recording_surface.h"
 #include "session/worksheet_session.h"
 
 namespace orv {
 namespace {
-
-class TestHost : public Host {
- public:
-  void bugAlert(std::string_view text) override { alerts.emplace_back(text); }
-  bool openDocumentText(const std::string& path, std::u16string* text) override {
-    if (path != openPath) return false;
-    *text = openText;
-    return true;
-  }
-  std::vector<std::string> alerts;
-  std::string openPath;
-  std::u16string openText;
-};
 
 std::string drawingOf(const PlotPage& page) {
   RecordingSurface surface;
@@ -33,7 +21,7 @@ std::string drawingOf(const PlotPage& page) {
 }
 
 TEST(WorksheetSession, RunsHandBackTextEditsStatusAndFaultPlace) {
-  TestHost host;
+  test::FakeHost host;
   WorksheetSession session(host);
   session.document().text = u"x = 3\nx * 2 =\n";
   RunResult ok = session.run();
@@ -52,7 +40,7 @@ TEST(WorksheetSession, RunsHandBackTextEditsStatusAndFaultPlace) {
 }
 
 TEST(WorksheetSession, EachRunStartsWithTheStopRequestCleared) {
-  TestHost host;
+  test::FakeHost host;
   WorksheetSession session(host);
   session.document().text = u"1 + 1 =\n";
   session.requestStop();
@@ -62,7 +50,7 @@ TEST(WorksheetSession, EachRunStartsWithTheStopRequestCleared) {
 }
 
 TEST(WorksheetSession, StopEndsALongRunAndTheSessionRunsAgain) {
-  TestHost host;
+  test::FakeHost host;
   WorksheetSession session(host);
   session.document().text = u"i := 0 ,, (i := i + 1) while i >= 0\n";
   ASSERT_TRUE(session.start());
@@ -78,9 +66,8 @@ TEST(WorksheetSession, StopEndsALongRunAndTheSessionRunsAgain) {
 }
 
 TEST(WorksheetSession, IncludeTakesAnOpenDocumentBeforeTheFile) {
-  TestHost host;
-  host.openPath = "/nowhere/units.ov";
-  host.openText = u"inch = 25.4\n";
+  test::FakeHost host;
+  host.openDocuments["/nowhere/units.ov"] = u"inch = 25.4\n";
   WorksheetSession session(host);
   session.setDocumentPath("/nowhere/sheet.ov");
   session.document().text = u"include \"units.ov\"\n2 * inch =\n";
@@ -92,7 +79,7 @@ TEST(WorksheetSession, IncludeTakesAnOpenDocumentBeforeTheFile) {
 // A window repaints the last page while the next run of the same document
 // builds another one: the published page never changes under it.
 TEST(WorksheetSession, ThePublishedPageDrawsTheSameWhileTheNextRunGoesOn) {
-  TestHost host;
+  test::FakeHost host;
   WorksheetSession session(host);
   session.document().text =
       u"Xmin = 0; Xmax = 10\nplot sin(X)\nm[i, j] = i * j dim[9, 9]\nimage m\n";
@@ -119,7 +106,7 @@ TEST(WorksheetSession, ThePublishedPageDrawsTheSameWhileTheNextRunGoesOn) {
 }
 
 TEST(WorksheetSession, LabelsAndSettingsGoBackIntoTheDocument) {
-  TestHost host;
+  test::FakeHost host;
   WorksheetSession session(host);
   DocSettings s;
   s.format = NumberFormat::kSci;

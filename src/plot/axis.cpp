@@ -1,5 +1,6 @@
 #include "plot/axis.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,21 +21,65 @@ constexpr int kMaxTicks = 2000;
 
 int tlog10(double x) { return x > 0 ? itrunc(std::log10(x)) : 0; }
 
-void xtic(Surface& s, const AxisFrame& f, int align, const char* format, double v) {
+// Where the tick numbers drawn so far along one axis end: the right edge of
+// the last number on an X axis, the top of its digits on a Y axis. Numbers
+// come in increasing page order, and one that would overprint the number
+// before it is left out (its tick stays).
+struct TickRoom {
+  int end = INT_MIN;
+};
+
+// The text of tick number [v] and its offset from the pen for [align] (see
+// drawlab).
+struct TickLabel {
+  char text[64];
+  int len = 0, width = 0, dh = 0;
+};
+
+bool tickLabel(Surface& s, const AxisFrame& f, int align, const char* format, double v,
+               TickLabel* l) {
+  l->len = std::snprintf(l->text, 51, format, v);
+  if (l->len < 0) return false;
+  if (l->len > 50) l->len = 50;
+  int h;
+  s.GetTextSize(std::string_view(l->text, static_cast<std::size_t>(l->len)), &l->width, &h);
+  if (align == 0) l->dh = -l->width;
+  if (align == 2) l->dh = -(l->width / 2);
+  if (align == 1) l->dh = l->len <= 9 ? -(l->width / 2) : -5 * f.charwidth;
+  return true;
+}
+
+void drawTickLabel(Surface& s, const TickLabel& l) {
+  s.Move(l.dh, 0);
+  s.DrawText(std::string_view(l.text, static_cast<std::size_t>(l.len)));
+}
+
+void xtic(Surface& s, const AxisFrame& f, int align, const char* format, double v, TickRoom* room) {
   int h, vv;
   s.GetPen(&h, &vv);
   s.Line(0, -f.ticsize);
   s.Move(0, -f.charht);
-  if (f.axes->has(PF_XTICKLABELS)) drawlab(s, f, align, format, v);
+  TickLabel l;
+  if (f.axes->has(PF_XTICKLABELS) && tickLabel(s, f, align, format, v, &l) &&
+      h + l.dh >= room->end) {
+    drawTickLabel(s, l);
+    room->end = h + l.dh + l.width + f.charwidth / 2;
+  }
   s.MoveTo(h, vv);
 }
 
-void ytic(Surface& s, const AxisFrame& f, const char* format, double v) {
+void ytic(Surface& s, const AxisFrame& f, const char* format, double v, TickRoom* room) {
   int h, vv;
   s.GetPen(&h, &vv);
   s.Line(-f.ticsize, 0);
   s.Move(-(f.charwidth / 4), -(f.charht / 2));
-  if (f.axes->has(PF_YTICKLABELS)) drawlab(s, f, 0, format, v);
+  const int bottom = vv - f.charht / 2;
+  TickLabel l;
+  if (f.axes->has(PF_YTICKLABELS) && tickLabel(s, f, 0, format, v, &l) && bottom >= room->end) {
+    drawTickLabel(s, l);
+    // Digits fill about the lower three quarters of the text box.
+    room->end = bottom + (3 * f.charht) / 4;
+  }
   s.MoveTo(h, vv);
 }
 
@@ -73,6 +118,7 @@ double firstTick(double lo, double d) {
 
 void linxtics(Surface& s, const AxisFrame& f, bool grid) {
   const StripAxes& a = *f.axes;
+  TickRoom room;
   const double d = spacing(a.xmin, a.xmax, a.xdiv);
   const std::string fmt = nicefmt(a.xmin, a.xmax, d);
   const double eps = d / 200;
@@ -85,13 +131,14 @@ void linxtics(Surface& s, const AxisFrame& f, bool grid) {
     int align = 2;
     if (t < a.xmin + d / 8) align = 1;
     if (t > a.xmax - d / 2) align = 0;
-    xtic(s, f, align, fmt.c_str(), t);
+    xtic(s, f, align, fmt.c_str(), t, &room);
     if (grid) vgridline(s, f, t == 0, t);
   }
 }
 
 void linytics(Surface& s, const AxisFrame& f, bool grid) {
   const StripAxes& a = *f.axes;
+  TickRoom room;
   const double d = spacing(a.ymin, a.ymax, a.ydiv);
   const std::string fmt = nicefmt(a.ymin, a.ymax, d);
   const double eps = d / 200;
@@ -101,7 +148,7 @@ void linytics(Surface& s, const AxisFrame& f, bool grid) {
     int h, v;
     f.MapData(a.xmin, t, &h, &v);
     s.MoveTo(h, v);
-    ytic(s, f, fmt.c_str(), t);
+    ytic(s, f, fmt.c_str(), t, &room);
     if (grid) hgridline(s, f, t == 0, t);
   }
 }
@@ -183,29 +230,20 @@ int yaxischars(const StripAxes& a) {
 }
 
 void drawlab(Surface& s, const AxisFrame& f, int align, const char* format, double v) {
-  char text[64];
-  int len = std::snprintf(text, 51, format, v);
-  if (len < 0) return;
-  if (len > 50) len = 50;
-  int w, h;
-  s.GetTextSize(std::string_view(text, static_cast<std::size_t>(len)), &w, &h);
-  int dh = 0;
-  if (align == 0) dh = -w;
-  if (align == 2) dh = -(w / 2);
-  if (align == 1) dh = len <= 9 ? -(w / 2) : -5 * f.charwidth;
-  s.Move(dh, 0);
-  s.DrawText(std::string_view(text, static_cast<std::size_t>(len)));
+  TickLabel l;
+  if (tickLabel(s, f, align, format, v, &l)) drawTickLabel(s, l);
 }
 
 void axis(Surface& s, const AxisFrame& f, bool grid) {
   const StripAxes& a = *f.axes;
   if (a.has(PF_XLOG)) {
     int row = itrunc((a.xmax - a.xmin) / 1.5);
+    TickRoom room;
     logtics(a.xmin, a.xmax, a.xdiv, row, [&](double t, double value, bool dark, bool inside) {
       int h, v;
       f.MapData(t, a.ymin, &h, &v);
       s.MoveTo(h, v);
-      xtic(s, f, inside ? 1 : 0, "%0.5G", value);
+      xtic(s, f, inside ? 1 : 0, "%0.5G", value, &room);
       if (grid) vgridline(s, f, dark, t);
     });
   } else {
@@ -213,11 +251,12 @@ void axis(Surface& s, const AxisFrame& f, bool grid) {
   }
   if (a.has(PF_YLOG)) {
     int row = itrunc((f.nstrips + 2) * (a.ymax - a.ymin) / 5);
+    TickRoom room;
     logtics(a.ymin, a.ymax, a.ydiv, row, [&](double t, double value, bool dark, bool) {
       int h, v;
       f.MapData(a.xmin, t, &h, &v);
       s.MoveTo(h, v);
-      ytic(s, f, "%0.5G", value);
+      ytic(s, f, "%0.5G", value, &room);
       if (grid) hgridline(s, f, dark, t);
     });
   } else {

@@ -21,7 +21,14 @@ void DrawXpic(Surface& s, const AxisFrame& f, const Strip& strip);
 void DrawImage(Surface& s, const AxisFrame& f, const Strip& strip, const ColorTable& ctab);
 void Zaxis(Surface& s, const AxisFrame& f, const Strip& strip, const ColorTable& ctab);
 
-// Every strip of the page, then the title.
+// False when the page drawn on [s] leaves a strip no plot area (too many
+// strips for its height, or too narrow for the tick numbers); the text then
+// says what the page is: "too small for its 4 strips".
+bool pageHasRoom(const PlotPage& ps, Surface& s);
+std::string pageTooSmallText(const PlotPage& ps);
+
+// Every strip of the page, then the title; on a page without room for its
+// strips, only the text that says so.
 void drawplot(const PlotPage& ps, Surface& s);
 
 // The page as exported: drawplot, the page labels at their places and the

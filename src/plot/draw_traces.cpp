@@ -19,30 +19,25 @@ bool ClipLine(Surface& s, const AxisFrame& f, bool penup, double y0, double x, d
   const double hi = a.ymax + tol, lo = a.ymin - tol;
   const bool above = y1 > hi, below = y1 < lo, out = above || below;
   const double edge = below ? a.ymin : a.ymax;
-  int h, v;
   if (!penup) {
     if (out) {
       x += (edge - y0) * xstep / (y1 - y0) - xstep;
       y1 = edge;
     }
-    f.MapData(x, y1, &h, &v);
-    s.LineTo(h, v);
+    s.LineTo(f.MapPoint(x, y1));
     return out;
   }
   if (std::isnan(y0)) {
     if (out) return true;
-    f.MapData(x, y1, &h, &v);
-    s.MoveTo(h, v);
+    s.MoveTo(f.MapPoint(x, y1));
     return false;
   }
   if ((y0 > hi && above) || (y0 < lo && below)) return true;
   const double entry = y0 > hi ? a.ymax : a.ymin;
   if (out && std::isinf(y1)) y1 = edge;
   const double ex = std::isfinite(y0) ? x + (entry - y0) * xstep / (y1 - y0) - xstep : x;
-  f.MapData(ex, entry, &h, &v);
-  s.MoveTo(h, v);
-  f.MapData(x, y1, &h, &v);
-  s.LineTo(h, v);
+  s.MoveTo(f.MapPoint(ex, entry));
+  s.LineTo(f.MapPoint(x, y1));
   return out;
 }
 
@@ -54,7 +49,6 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
   const float* p = t.pts.data();
   const float* end = p + t.pts.size();
   const int shape = t.marker, size = t.markersize;
-  int h, v;
   while (p < end) {
     const double val = *p++;
     if (std::isnan(val)) {
@@ -75,11 +69,11 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
         default: {
           if (p >= end) break;
           const double y = *p++;
-          f.MapData(val, y, &h, &v);
+          const PagePoint point = f.MapPoint(val, y);
           if (penup)
-            s.MoveTo(h, v);
+            s.MoveTo(point);
           else
-            s.LineTo(h, v);
+            s.LineTo(point);
           penup = false;
           drawmarker(s, f, shape, size, val, y);
         }
@@ -102,8 +96,8 @@ void drawmarker(Surface& s, const AxisFrame& f, int shape, int size, double x, d
   if (!(fx >= static_cast<float>(a.xmin) && fx <= static_cast<float>(a.xmax) &&
         fy >= static_cast<float>(a.ymin) && fy <= static_cast<float>(a.ymax)))
     return;
-  int h, v;
-  f.MapData(x, y, &h, &v);
+  const PagePoint point = f.MapPoint(x, y);
+  const int h = point.h, v = point.v;
   const int r = f.ticsize * size / 20 + 1;
   const Rect box{v + r + 1, h - r, v - r, h + r + 1};
   switch (shape) {
@@ -142,7 +136,7 @@ void drawmarker(Surface& s, const AxisFrame& f, int shape, int size, double x, d
       s.PaintOval(box);
       break;
   }
-  s.MoveTo(h, v);
+  s.MoveTo(point);
 }
 
 void DrawTraces(Surface& s, const AxisFrame& f, const Strip& strip) {

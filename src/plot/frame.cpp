@@ -24,6 +24,12 @@ void AxisFrame::MapData(double x, double y, int* h, int* v) const {
   *v = pageCoord(yorg + (y - axes->ymin) * ys + 0.5);
 }
 
+PagePoint AxisFrame::MapPoint(double x, double y) const {
+  const double h = xorg + (x - axes->xmin) * xs, v = yorg + (y - axes->ymin) * ys;
+  auto limit = [](double d) { return d >= -32000 ? (d > 32000 ? 32000 : d) : -32000; };
+  return {pageCoord(h + 0.5), pageCoord(v + 0.5), limit(h), limit(v)};
+}
+
 Rect GetStripRect(const PlotPage& ps, int i, const Rect& window, int charht) {
   int top = window.top;
   if (!ps.title.empty()) top -= charht / 2 + charht;

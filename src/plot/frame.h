@@ -18,6 +18,8 @@ struct AxisFrame {
 
   // Data values to page coordinates, limited to +-32000.
   void MapData(double x, double y, int* h, int* v) const;
+  // The same point with its exact page position as well.
+  PagePoint MapPoint(double x, double y) const;
   double PixToX(double h) const { return (h - xorg) / xs + axes->xmin; }
   // The plot area: top yend, left xorg + 1, bottom yorg, right xend + 1.
   Rect GetAxisRect() const { return {yend, xorg + 1, yorg, xend + 1}; }

@@ -1,4 +1,5 @@
 // The whole page: its strips, title, page labels and information line.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -8,8 +9,32 @@
 
 namespace orv {
 
+bool pageHasRoom(const PlotPage& ps, Surface& s) {
+  for (int i = 0; i <= ps.stripcount && i < kMaxStrips; ++i) {
+    const AxisFrame f = setscale(ps, i, ps.strips[i].axes, s);
+    if (f.yend <= f.yorg || f.xend <= f.xorg) return false;
+  }
+  return true;
+}
+
+std::string pageTooSmallText(const PlotPage& ps) {
+  const int strips = std::min(ps.stripcount, kMaxStrips - 1) + 1;
+  if (strips == 1) return "too small for its plot";
+  return "too small for its " + std::to_string(strips) + " strips";
+}
+
 void drawplot(const PlotPage& ps, Surface& s) {
   CNumericScope numbers;  // tick numbers
+  if (!pageHasRoom(ps, s)) {
+    const std::string text = "The page is " + pageTooSmallText(ps);
+    Rect w;
+    s.GetWindowRect(&w);
+    int tw, th;
+    s.GetTextSize(text, &tw, &th);
+    s.MoveTo((w.left + w.right) / 2 - tw / 2, (w.top + w.bottom) / 2 - th / 2);
+    s.DrawText(text);
+    return;
+  }
   for (int i = 0; i <= ps.stripcount && i < kMaxStrips; ++i) {
     const Strip& strip = ps.strips[i];
     AxisFrame f = setscale(ps, i, strip.axes, s);

@@ -5,17 +5,33 @@ namespace orv {
 void Surface::MoveTo(int h, int v) {
   noteMoveTo(h, v);
   strokePending();
-  path_.push_back({h, v});
+  path_.push_back({static_cast<double>(h), static_cast<double>(v)});
   lastx_ = h;
   lasty_ = v;
 }
 
 void Surface::LineTo(int h, int v) {
   noteLineTo(h, v);
-  if (path_.empty()) path_.push_back({lastx_, lasty_});
-  path_.push_back({h, v});
+  if (path_.empty()) path_.push_back({static_cast<double>(lastx_), static_cast<double>(lasty_)});
+  path_.push_back({static_cast<double>(h), static_cast<double>(v)});
   lastx_ = h;
   lasty_ = v;
+}
+
+void Surface::MoveTo(const PagePoint& p) {
+  noteMoveTo(p.h, p.v);
+  strokePending();
+  path_.push_back({p.exactH, p.exactV});
+  lastx_ = p.h;
+  lasty_ = p.v;
+}
+
+void Surface::LineTo(const PagePoint& p) {
+  noteLineTo(p.h, p.v);
+  if (path_.empty()) path_.push_back({static_cast<double>(lastx_), static_cast<double>(lasty_)});
+  path_.push_back({p.exactH, p.exactV});
+  lastx_ = p.h;
+  lasty_ = p.v;
 }
 
 void Surface::FinishPath() {

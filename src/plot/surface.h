@@ -40,8 +40,18 @@ class Picture {
   virtual int height() const = 0;
 };
 
+// A point of a pending path in page units. Points given as whole units are
+// exact; trace points keep the fraction their data mapped to.
 struct PathPoint {
+  double h, v;
+};
+
+// A data point mapped onto the page: the whole units the drawing logic and
+// the logs work in, and the exact position they were rounded from, which
+// painters with finer resolution than a page unit draw at.
+struct PagePoint {
   int h, v;
+  double exactH, exactV;
 };
 
 class Surface {
@@ -53,6 +63,10 @@ class Surface {
   void LineTo(int h, int v);
   void Move(int dh, int dv) { MoveTo(lastx_ + dh, lasty_ + dv); }
   void Line(int dh, int dv) { LineTo(lastx_ + dh, lasty_ + dv); }
+  // The same at a mapped point: the pen goes to its whole units, the path
+  // gets its exact position.
+  void MoveTo(const PagePoint& p);
+  void LineTo(const PagePoint& p);
   void FinishPath();
   void GetPen(int* h, int* v) const {
     *h = lastx_;

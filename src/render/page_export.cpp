@@ -13,6 +13,7 @@
 
 #include "base/temp_files.h"
 #include "plot/draw.h"
+#include "plot/recording_surface.h"
 #include "render/qt_surface.h"
 
 namespace orv {
@@ -74,6 +75,13 @@ bool exportPage(const PlotPage& ps, const std::string& path, const ExportOptions
   // The page is made in memory and then written in one piece beside the
   // target, which it replaces only when complete.
   const std::string ext = extensionOf(path);
+  const PageSpec spec = exportPageSpec(o);
+  RecordingSurface metrics(o.width, o.height, spec.charwidth, spec.charht, false);
+  if (!pageHasRoom(ps, metrics)) {
+    *error = "the page of " + std::to_string(o.width) + " x " + std::to_string(o.height) +
+             " points is " + pageTooSmallText(ps);
+    return false;
+  }
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   std::string kind;

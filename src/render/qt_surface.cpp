@@ -132,20 +132,23 @@ QRectF QtSurface::cvt(const Rect& r) const {
   return QRectF(QPointF(x0, y0), QPointF(x1, y1)).normalized();
 }
 
-// A dense trace has many points in one page column; the vertical strokes
-// between them cover no more than its first, lowest, highest and last point,
-// so only those are kept (in their order) and the painter gets a path of at
-// most four points per column.
+// A dense trace has many points in one device pixel column (a quarter of a
+// unit on vector devices); the vertical strokes between them cover no more
+// than its first, lowest, highest and last point, so only those are kept (in
+// their order) and the painter gets a path of at most four points per column.
 void QtSurface::StrokePath(const PathPoint* p, std::size_t n) {
   setStroke();
   points_.clear();
   const double o = lineOffset_;
   auto add = [&](const PathPoint& q) { points_.emplace_back(q.h + o, height_ - q.v + o); };
+  const double perUnit = raster_ ? scale_ : 4;
+  auto column = [&](const PathPoint& q) { return std::floor((q.h + o) * perUnit); };
   std::size_t i = 0;
   while (i < n) {
+    const double col = column(p[i]);
     std::size_t j = i + 1;
     std::size_t lo = i, hi = i;
-    while (j < n && p[j].h == p[i].h) {
+    while (j < n && column(p[j]) == col) {
       if (p[j].v < p[lo].v) lo = j;
       if (p[j].v > p[hi].v) hi = j;
       ++j;
@@ -218,19 +221,25 @@ void QtSurface::ShowBytes(const uint8_t* data, int width, int height, const Rect
   for (int y = 0; y < height; ++y)
     std::memcpy(image.scanLine(y), data + static_cast<std::size_t>(y) * width,
                 static_cast<std::size_t>(width));
-  const QRectF target = cvt(r);
+  drawSharp(image, cvt(r));
+}
+
+// Draws [image] scaled into [target] with every pixel a sharp block. Vector
+// viewers smooth embedded images whatever the file asks for, so for them the
+// image is first enlarged by whole blocks.
+void QtSurface::drawSharp(const QImage& image, const QRectF& target) {
+  const int width = image.width(), height = image.height();
+  QImage blocks;
   if (!raster_) {
-    // Vector viewers smooth embedded images; whole-cell blocks keep the
-    // cells sharp.
     int k =
         static_cast<int>(std::ceil(2 * std::max(target.width() / width, target.height() / height)));
     if (k > 1 && static_cast<double>(width) * height * k * k <= 16e6)
-      image = image.scaled(width * k, height * k, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+      blocks = image.scaled(width * k, height * k, Qt::IgnoreAspectRatio, Qt::FastTransformation);
   }
   painter_.save();
   painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter_.setRenderHint(QPainter::Antialiasing, false);
-  painter_.drawImage(target, image);
+  painter_.drawImage(target, blocks.isNull() ? image : blocks);
   painter_.restore();
 }
 
@@ -239,8 +248,7 @@ void QtSurface::DrawPicture(const Picture& picture, const Rect& target, const Re
   if (!p) return;
   painter_.save();
   painter_.setClipRect(cvt(clip), Qt::IntersectClip);
-  painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  painter_.drawImage(cvt(target), p->image());
+  drawSharp(p->image(), cvt(target));
   painter_.restore();
 }
 

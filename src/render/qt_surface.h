@@ -54,6 +54,7 @@ class QtSurface : public Surface {
   QColor penColour() const;
   QRectF cvt(const Rect& r) const;  // pixel-aligned device-independent rectangle
   double align(double x) const;
+  void drawSharp(const QImage& image, const QRectF& target);
   void setStroke();
   void setFill();
 

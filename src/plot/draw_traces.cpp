@@ -10,13 +10,22 @@ namespace {
 
 constexpr int kTraceColours[4] = {kBlack, kRed, kGreen, kBlue};
 
+// The Y range of a strip with the tolerance that keeps points on its edges.
+struct YBounds {
+  double lo, hi;
+};
+
+YBounds boundsOf(const StripAxes& a) {
+  const double tol = (a.ymax - a.ymin) * 0.0001;
+  return {a.ymin - tol, a.ymax + tol};
+}
+
 // The segment of a function trace from (x - xstep, y0) to (x, y1), cut where
 // it leaves or enters the Y range. Returns whether the pen is up afterwards.
-bool ClipLine(Surface& s, const AxisFrame& f, bool penup, double y0, double x, double y1,
-              double xstep) {
+bool ClipLine(Surface& s, const AxisFrame& f, const YBounds& b, bool penup, double y0, double x,
+              double y1, double xstep) {
   const StripAxes& a = *f.axes;
-  const double tol = (a.ymax - a.ymin) * 0.0001;
-  const double hi = a.ymax + tol, lo = a.ymin - tol;
+  const double hi = b.hi, lo = b.lo;
   const bool above = y1 > hi, below = y1 < lo, out = above || below;
   const double edge = below ? a.ymin : a.ymax;
   if (!penup) {
@@ -41,6 +50,52 @@ bool ClipLine(Surface& s, const AxisFrame& f, bool penup, double y0, double x, d
   return out;
 }
 
+// The points of a line trace inside the Y range, gathered by the surface's
+// path columns: only the first, lowest, highest and last of a column reach
+// the surface, which would keep no others. A trace of thousands of points
+// then costs the surface a few calls per column.
+class ColumnGather {
+ public:
+  ColumnGather(Surface& s, const AxisFrame& f) : s_(s), f_(f) {}
+  void add(double x, double y) {
+    const double key = s_.pathColumn(f_.xorg + (x - f_.axes->xmin) * f_.xs);
+    if (count_ > 0 && key != key_) flush();
+    if (count_ == 0) {
+      key_ = key;
+      first_ = low_ = high_ = {x, y};
+      lowAt_ = highAt_ = 0;
+    } else {
+      if (y < low_.y) low_ = {x, y}, lowAt_ = count_;
+      if (y > high_.y) high_ = {x, y}, highAt_ = count_;
+    }
+    last_ = {x, y};
+    ++count_;
+  }
+  void flush() {
+    if (count_ == 0) return;
+    const std::size_t last = count_ - 1;
+    const bool lowFirst = lowAt_ < highAt_;
+    const std::size_t a = lowFirst ? lowAt_ : highAt_, b = lowFirst ? highAt_ : lowAt_;
+    line(first_);
+    if (a != 0 && a != last) line(lowFirst ? low_ : high_);
+    if (b != 0 && b != last && b != a) line(lowFirst ? high_ : low_);
+    if (last != 0) line(last_);
+    count_ = 0;
+  }
+
+ private:
+  struct Point {
+    double x, y;
+  };
+  void line(const Point& p) { s_.LineTo(f_.MapPoint(p.x, p.y)); }
+
+  Surface& s_;
+  const AxisFrame& f_;
+  double key_ = 0;
+  std::size_t count_ = 0, lowAt_ = 0, highAt_ = 0;
+  Point first_{}, low_{}, high_{}, last_{};
+};
+
 void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
   s.ForeColor(kTraceColours[t.colour & 3]);
   bool penup = true;
@@ -49,6 +104,9 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
   const float* p = t.pts.data();
   const float* end = p + t.pts.size();
   const int shape = t.marker, size = t.markersize;
+  const YBounds bounds = boundsOf(*f.axes);
+  const bool gathering = t.kind == Trace::kLines && shape < 0 && s.reducesPaths();
+  ColumnGather gather(s, f);
   while (p < end) {
     const double val = *p++;
     if (std::isnan(val)) {
@@ -57,7 +115,13 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
     } else {
       switch (t.kind) {
         case Trace::kLines:
-          penup = ClipLine(s, f, penup, prev, x, val, t.xstep);
+          // A line on from a drawn point to one inside the range.
+          if (gathering && !penup && val >= bounds.lo && val <= bounds.hi) {
+            gather.add(x, val);
+            break;
+          }
+          gather.flush();
+          penup = ClipLine(s, f, bounds, penup, prev, x, val, t.xstep);
           drawmarker(s, f, shape, size, x, val);
           break;
         case Trace::kMarkers:
@@ -82,6 +146,7 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
     prev = val;
     x += t.xstep;
   }
+  gather.flush();
   s.FinishPath();
 }
 

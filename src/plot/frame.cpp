@@ -7,12 +7,6 @@
 
 namespace orv {
 
-int pageCoord(double d) {
-  if (!(d >= -32000)) return -32000;
-  if (d > 32000) return 32000;
-  return static_cast<int>(d);
-}
-
 int itrunc(double d) {
   if (!(d > INT_MIN)) return d < 0 ? INT_MIN : 0;
   if (d >= INT_MAX) return INT_MAX;
@@ -22,12 +16,6 @@ int itrunc(double d) {
 void AxisFrame::MapData(double x, double y, int* h, int* v) const {
   *h = pageCoord(xorg + (x - axes->xmin) * xs + 0.5);
   *v = pageCoord(yorg + (y - axes->ymin) * ys + 0.5);
-}
-
-PagePoint AxisFrame::MapPoint(double x, double y) const {
-  const double h = xorg + (x - axes->xmin) * xs, v = yorg + (y - axes->ymin) * ys;
-  auto limit = [](double d) { return d >= -32000 ? (d > 32000 ? 32000 : d) : -32000; };
-  return {pageCoord(h + 0.5), pageCoord(v + 0.5), limit(h), limit(v)};
 }
 
 Rect GetStripRect(const PlotPage& ps, int i, const Rect& window, int charht) {

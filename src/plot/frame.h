@@ -19,7 +19,7 @@ struct AxisFrame {
   // Data values to page coordinates, limited to +-32000.
   void MapData(double x, double y, int* h, int* v) const;
   // The same point with its exact page position as well.
-  PagePoint MapPoint(double x, double y) const;
+  inline PagePoint MapPoint(double x, double y) const;
   double PixToX(double h) const { return (h - xorg) / xs + axes->xmin; }
   // The plot area: top yend, left xorg + 1, bottom yorg, right xend + 1.
   Rect GetAxisRect() const { return {yend, xorg + 1, yorg, xend + 1}; }
@@ -27,7 +27,17 @@ struct AxisFrame {
 
 // A page coordinate from a double: +-32000 at most, NaN as -32000, then
 // truncated.
-int pageCoord(double d);
+inline int pageCoord(double d) {
+  if (!(d >= -32000)) return -32000;
+  if (d > 32000) return 32000;
+  return static_cast<int>(d);
+}
+
+PagePoint AxisFrame::MapPoint(double x, double y) const {
+  const double h = xorg + (x - axes->xmin) * xs, v = yorg + (y - axes->ymin) * ys;
+  auto limit = [](double d) { return d >= -32000 ? (d > 32000 ? 32000 : d) : -32000; };
+  return {pageCoord(h + 0.5), pageCoord(v + 0.5), limit(h), limit(v)};
+}
 
 // Truncates toward zero into the int range; NaN gives 0.
 int itrunc(double d);

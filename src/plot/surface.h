@@ -68,6 +68,15 @@ class Surface {
   void MoveTo(const PagePoint& p);
   void LineTo(const PagePoint& p);
   void FinishPath();
+  // Whether the path keeps only a few points per column (see setPathColumns),
+  // and the column of page position [h] then.
+  bool reducesPaths() const { return columnsPerUnit_ > 0; }
+  double pathColumn(double h) const {
+    // floor() without a library call: the shifted value is positive, where
+    // truncation is floor.
+    const double at = (h + columnOffset_) * columnsPerUnit_ + 1e9;
+    return at > 0 && at < 2e9 ? static_cast<double>(static_cast<int64_t>(at)) : at;
+  }
   void GetPen(int* h, int* v) const {
     *h = lastx_;
     *v = lasty_;
@@ -103,6 +112,15 @@ class Surface {
  protected:
   // Strokes the pending path in the current colour.
   virtual void StrokePath(const PathPoint* points, std::size_t count) = 0;
+  // Dense paths: a path with many points in one column of [perUnit] columns
+  // a unit (h + [offset] gives the column) keeps only its first, lowest,
+  // highest and last point there, in their order. The strokes between them
+  // cover no more, and a trace of thousands of points then reaches the
+  // painter as a few per column. 0, the default, keeps every point.
+  void setPathColumns(double perUnit, double offset) {
+    columnsPerUnit_ = perUnit;
+    columnOffset_ = offset;
+  }
   // Called by MoveTo, LineTo and ForeColor for surfaces that log them.
   virtual void noteMoveTo(int /*h*/, int /*v*/) {}
   virtual void noteLineTo(int /*h*/, int /*v*/) {}
@@ -110,8 +128,20 @@ class Surface {
   virtual void noteForeColor(int /*n*/) {}
 
  private:
+  // The points of the path's current column: the first, lowest, highest and
+  // last, with their places in the column's order.
+  struct Column {
+    double key = 0;
+    std::size_t count = 0, lowAt = 0, highAt = 0;
+    PathPoint first{}, low{}, high{}, last{};
+  };
+
+  void addPoint(double h, double v);
+  void closeColumn();
   void strokePending();
   std::vector<PathPoint> path_;
+  Column column_;
+  double columnsPerUnit_ = 0, columnOffset_ = 0;
   int lastx_ = 0, lasty_ = 0;
   int colour_ = 0;
 };

@@ -92,6 +92,9 @@ QtSurface::QtSurface(QPainter& painter, int width, int height, double scale, con
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter_.setFont(font_);
+  // Path columns as wide as the pen, a unit, on pixel devices; a quarter
+  // unit on vector devices, whose pages are looked at closer.
+  setPathColumns(raster ? 1 : 4, lineOffset_);
 }
 
 QColor QtSurface::penColour() const {
@@ -132,35 +135,11 @@ QRectF QtSurface::cvt(const Rect& r) const {
   return QRectF(QPointF(x0, y0), QPointF(x1, y1)).normalized();
 }
 
-// A dense trace has many points in one device pixel column (a quarter of a
-// unit on vector devices); the vertical strokes between them cover no more
-// than its first, lowest, highest and last point, so only those are kept (in
-// their order) and the painter gets a path of at most four points per column.
 void QtSurface::StrokePath(const PathPoint* p, std::size_t n) {
   setStroke();
   points_.clear();
   const double o = lineOffset_;
-  auto add = [&](const PathPoint& q) { points_.emplace_back(q.h + o, height_ - q.v + o); };
-  const double perUnit = raster_ ? scale_ : 4;
-  auto column = [&](const PathPoint& q) { return std::floor((q.h + o) * perUnit); };
-  std::size_t i = 0;
-  while (i < n) {
-    const double col = column(p[i]);
-    std::size_t j = i + 1;
-    std::size_t lo = i, hi = i;
-    while (j < n && column(p[j]) == col) {
-      if (p[j].v < p[lo].v) lo = j;
-      if (p[j].v > p[hi].v) hi = j;
-      ++j;
-    }
-    const std::size_t last = j - 1;
-    add(p[i]);
-    std::size_t a = std::min(lo, hi), b = std::max(lo, hi);
-    if (a != i && a != last) add(p[a]);
-    if (b != i && b != last && b != a) add(p[b]);
-    if (last != i) add(p[last]);
-    i = j;
-  }
+  for (std::size_t i = 0; i < n; ++i) points_.emplace_back(p[i].h + o, height_ - p[i].v + o);
   painter_.drawPolyline(points_.data(), static_cast<int>(points_.size()));
 }
 

@@ -9,6 +9,7 @@ namespace {
 // A surface that keeps its strokes: the points and the colour of each.
 class StrokeSurface : public Surface {
  public:
+  using Surface::setPathColumns;
   std::vector<std::pair<int, std::vector<PathPoint>>> strokes;
   void FrameRect(const Rect&) override {}
   void PaintRect(const Rect&) override {}
@@ -54,6 +55,35 @@ TEST(SurfaceTest, PathsAreStrokedByTheNextMoveInTheColourThen) {
   int h, v;
   s.GetPen(&h, &v);
   EXPECT_EQ(h, 1);
+}
+
+TEST(SurfaceTest, DensePathsKeepTheFirstLowestHighestAndLastPointOfEachColumn) {
+  StrokeSurface s;
+  s.setPathColumns(2, 0);  // columns half a unit wide
+  s.MoveTo(PagePoint{0, 5, 0.1, 5});
+  for (double v : {7.0, 1.0, 9.0, 4.0, 6.0}) s.LineTo(PagePoint{0, 0, 0.3, v});
+  s.LineTo(PagePoint{1, 3, 0.6, 3});  // the next column: one point
+  s.LineTo(PagePoint{1, 8, 1.2, 8});
+  s.LineTo(PagePoint{1, 2, 1.3, 2});  // lowest and last at once
+  s.FinishPath();
+  ASSERT_EQ(s.strokes.size(), 1u);
+  std::vector<std::pair<double, double>> got;
+  for (const PathPoint& p : s.strokes[0].second) got.emplace_back(p.h, p.v);
+  const std::vector<std::pair<double, double>> want = {{0.1, 5}, {0.3, 1}, {0.3, 9}, {0.3, 6},
+                                                       {0.6, 3}, {1.2, 8}, {1.3, 2}};
+  EXPECT_EQ(got, want);
+
+  // The pen keeps the whole units; a path that starts with a line starts at
+  // the pen.
+  int h, v;
+  s.GetPen(&h, &v);
+  EXPECT_EQ(h, 1);
+  EXPECT_EQ(v, 2);
+  s.LineTo(PagePoint{9, 9, 9.25, 9.5});
+  s.FinishPath();
+  ASSERT_EQ(s.strokes.size(), 2u);
+  EXPECT_EQ(s.strokes[1].second[0].h, 1);
+  EXPECT_EQ(s.strokes[1].second[1].h, 9.25);
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ bool ClipLine(Surface& s, const AxisFrame& f, bool penup, double y0, double x, d
 
 void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
   s.ForeColor(kTraceColours[t.colour & 3]);
+  s.BeginTrace();
   bool penup = true;
   double prev = NAN;
   double x = t.x0;
@@ -89,6 +90,7 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
     x += t.xstep;
   }
   s.FinishPath();
+  s.EndTrace();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "data/textread.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace orv {
@@ -26,12 +27,23 @@ const char* readnum(const char* p, const char* end, float* value) {
     ++p;
   }
   const char* digitsFrom = p;
-  double ipart = 0;
+  // Digits gather in an integer while the value stays below 10^15, where
+  // a double would hold it exactly too; longer runs go on in double, so the
+  // value is the one the double arithmetic gives throughout.
+  uint64_t whole = 0;
+  int n = 0;
+  while (p < end && isDigit(*p) && n < 15)
+    whole = whole * 10 + static_cast<unsigned>(*p++ - '0'), ++n;
+  double ipart = static_cast<double>(whole);
   while (p < end && isDigit(*p)) ipart = ipart * 10 + (*p++ - '0');
   double fpart = 0;
   long k = 0;
   if (p < end && *p == '.') {
     ++p;
+    uint64_t frac = 0;
+    while (p < end && isDigit(*p) && k < 15)
+      frac = frac * 10 + static_cast<unsigned>(*p++ - '0'), ++k;
+    fpart = static_cast<double>(frac);
     while (p < end && isDigit(*p)) {
       if (k < 22) {
         fpart = fpart * 10 + (*p - '0');

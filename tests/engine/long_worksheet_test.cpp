@@ -30,8 +30,7 @@ std::string fixed2(double v) {
 }
 
 TEST(LongWorksheet, AHundredThousandLinesRunToTheEnd) {
-  Worksheet w;
-  SheetResult r = w.run(longSheet(25000));
+  SheetResult r = runSheet(longSheet(25000));
   ASSERT_TRUE(r.ok) << r.status;
   EXPECT_TRUE(r.alerts.empty());
   for (int i : {0, 1, 12345, 24999}) {
@@ -42,10 +41,6 @@ TEST(LongWorksheet, AHundredThousandLinesRunToTheEnd) {
               fixed2(2 * v + std::sqrt(i)))
         << i;
   }
-  // A second run in the same engine finds its pools emptied and refilled.
-  SheetResult again = w.run(r.text);
-  ASSERT_TRUE(again.ok) << again.status;
-  EXPECT_EQ(again.text, r.text);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "data/textread.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -18,14 +19,21 @@ inline double pow10(long e) {
   return std::pow(10.0, static_cast<double>(e));
 }
 
+// The characters that start a value: a digit, '.', '-' or '?'. One look-up
+// instead of four comparisons whose outcome changes with every sign.
+constexpr auto kStartsValue = [] {
+  std::array<bool, 256> starts{};
+  for (int c = '0'; c <= '9'; ++c) starts[c] = true;
+  starts['.'] = starts['-'] = starts['?'] = true;
+  return starts;
+}();
+
 // Reads one number at [p] (which starts with a digit, '.' or '-'); returns
 // the position of the character that ended it.
 const char* readnum(const char* p, const char* end, float* value) {
-  bool negative = false;
-  if (*p == '-') {
-    negative = true;
-    ++p;
-  }
+  // Signs come and go at random in many files: no branch on them.
+  const bool negative = *p == '-';
+  p += negative;
   const char* digitsFrom = p;
   // Digits gather in an integer while the value stays below 10^15, where
   // a double would hold it exactly too; longer runs go on in double, so the
@@ -55,7 +63,8 @@ const char* readnum(const char* p, const char* end, float* value) {
   double mantissa = ipart + (k ? fpart / kPow10[k] : 0.0);
   // A lone '-' or '.' is plain zero, not a negative zero.
   const bool digits = p - digitsFrom > (digitsFrom < end && *digitsFrom == '.' ? 1 : 0);
-  float v = static_cast<float>(negative && digits ? -mantissa : mantissa);
+  static constexpr double kSign[2] = {1.0, -1.0};  // exact: only the sign changes
+  float v = static_cast<float>(mantissa * kSign[negative && digits]);
   if (p < end && (*p == 'e' || *p == 'E')) {
     const char* q = p + 1;
     bool eneg = false;
@@ -87,8 +96,8 @@ TextValues readTextValues(const char* text, const char* end, int64_t limit) {
   const char* p = text;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   while (p < end) {
-    char c = *p;
-    if (!(isDigit(c) || c == '.' || c == '-' || c == '?')) {
+    const char c = *p;
+    if (!kStartsValue[static_cast<unsigned char>(c)]) {
       ++p;
       continue;
     }

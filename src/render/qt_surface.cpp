@@ -239,8 +239,9 @@ void QtSurface::gatherShape(const Shape& shape) {
   if (!repeatsRecentShape(shape)) shapes_.push_back(shape);
 }
 
-// Lines and outlines first, then the filled shapes, each in one call. A lone
-// stroke or shape is drawn as it would be outside a trace.
+// Lines and outlines first, then the filled shapes, each with the pen or
+// brush set once and kStrokesPerPath to a path. A lone stroke or shape is
+// drawn as it would be outside a trace.
 void QtSurface::drawGathered() {
   if (strokeStarts_.empty() && shapes_.empty()) return;
   const int saved = colour();

@@ -66,10 +66,10 @@ class QtSurface : public Surface {
   void frameOvalNow(const Rect& r);
 
   // A trace is gathered into strokes and shapes in its colour and drawn at
-  // its end as one stroked path and one filled path: dense markers are
-  // hundreds of thousands of tiny strokes, each of which would otherwise
-  // pay the painter's whole set-up. A stroke or shape that repeats one of
-  // the last few is left out; in one path it would add nothing.
+  // its end with the pen set once, a few neighbouring strokes to a path:
+  // dense markers are hundreds of thousands of tiny strokes, each of which
+  // would otherwise pay the painter's whole set-up. A stroke or shape that
+  // repeats one of the last few is left out; it would add nothing.
   struct Shape {
     enum Kind { kPaintRect, kFrameOval, kPaintOval } kind;
     Rect r;

@@ -1,8 +1,6 @@
 #include "data/textread.h"
 
-#include <array>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 
 namespace orv {
@@ -19,39 +17,21 @@ inline double pow10(long e) {
   return std::pow(10.0, static_cast<double>(e));
 }
 
-// The characters that start a value: a digit, '.', '-' or '?'. One look-up
-// instead of four comparisons whose outcome changes with every sign.
-constexpr auto kStartsValue = [] {
-  std::array<bool, 256> starts{};
-  for (int c = '0'; c <= '9'; ++c) starts[c] = true;
-  starts['.'] = starts['-'] = starts['?'] = true;
-  return starts;
-}();
-
 // Reads one number at [p] (which starts with a digit, '.' or '-'); returns
 // the position of the character that ended it.
 const char* readnum(const char* p, const char* end, float* value) {
-  // Signs come and go at random in many files: no branch on them.
-  const bool negative = *p == '-';
-  p += negative;
+  bool negative = false;
+  if (*p == '-') {
+    negative = true;
+    ++p;
+  }
   const char* digitsFrom = p;
-  // Digits gather in an integer while the value stays below 10^15, where
-  // a double would hold it exactly too; longer runs go on in double, so the
-  // value is the one the double arithmetic gives throughout.
-  uint64_t whole = 0;
-  int n = 0;
-  while (p < end && isDigit(*p) && n < 15)
-    whole = whole * 10 + static_cast<unsigned>(*p++ - '0'), ++n;
-  double ipart = static_cast<double>(whole);
+  double ipart = 0;
   while (p < end && isDigit(*p)) ipart = ipart * 10 + (*p++ - '0');
   double fpart = 0;
   long k = 0;
   if (p < end && *p == '.') {
     ++p;
-    uint64_t frac = 0;
-    while (p < end && isDigit(*p) && k < 15)
-      frac = frac * 10 + static_cast<unsigned>(*p++ - '0'), ++k;
-    fpart = static_cast<double>(frac);
     while (p < end && isDigit(*p)) {
       if (k < 22) {
         fpart = fpart * 10 + (*p - '0');
@@ -63,8 +43,7 @@ const char* readnum(const char* p, const char* end, float* value) {
   double mantissa = ipart + (k ? fpart / kPow10[k] : 0.0);
   // A lone '-' or '.' is plain zero, not a negative zero.
   const bool digits = p - digitsFrom > (digitsFrom < end && *digitsFrom == '.' ? 1 : 0);
-  static constexpr double kSign[2] = {1.0, -1.0};  // exact: only the sign changes
-  float v = static_cast<float>(mantissa * kSign[negative && digits]);
+  float v = static_cast<float>(negative && digits ? -mantissa : mantissa);
   if (p < end && (*p == 'e' || *p == 'E')) {
     const char* q = p + 1;
     bool eneg = false;
@@ -96,8 +75,8 @@ TextValues readTextValues(const char* text, const char* end, int64_t limit) {
   const char* p = text;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   while (p < end) {
-    const char c = *p;
-    if (!kStartsValue[static_cast<unsigned char>(c)]) {
+    char c = *p;
+    if (!(isDigit(c) || c == '.' || c == '-' || c == '?')) {
       ++p;
       continue;
     }

@@ -8,10 +8,15 @@ namespace orv::bench {
 namespace {
 
 void BM_SumOfSquares(benchmark::State& state) {
-  runSheet(state, std::string("sum(i^2, i, 1, ").append(std::to_string(state.range(0))).append(")=\n"));
+  runSheet(state,
+           std::string("sum(i^2, i, 1, ").append(std::to_string(state.range(0))).append(")=\n"));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_SumOfSquares)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SumOfSquares)
+    ->Arg(1000000)
+    ->Arg(10000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_Fibonacci(benchmark::State& state) {
   runSheet(state, std::string("fib(n) = n when n < 2, fib(n-1) + fib(n-2)\nfib(")
@@ -33,10 +38,28 @@ std::string largeWorksheet() {
   return s;
 }
 
-void BM_LargeWorksheet(benchmark::State& state) {
-  runSheet(state, largeWorksheet());
-}
+void BM_LargeWorksheet(benchmark::State& state) { runSheet(state, largeWorksheet()); }
 BENCHMARK(BM_LargeWorksheet)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Worksheets of 10,000 and 100,000 lines: per four lines a definition, two
+// requests and a comment. Time grows with the length alone.
+std::string longWorksheet(int lines) {
+  std::string s;
+  for (int i = 0; i < lines / 4; ++i) {
+    const std::string n = std::to_string(i);
+    s += "v" + n + " = " + n + " * 1.5 + f(" + n + ")\n";
+    s += "v" + n + " * 2 + sqrt(" + n + "):12.50 -- note\n";
+    s += "v" + n + " - 1 =\n";
+    s += "-- group " + n + "\n";
+  }
+  return s + "f(x) = x^2 / 3\n";
+}
+
+void BM_LongWorksheet(benchmark::State& state) {
+  runSheet(state, longWorksheet(static_cast<int>(state.range(0))));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LongWorksheet)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace orv::bench

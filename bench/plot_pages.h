@@ -23,6 +23,22 @@ inline const std::string kStripsSheet = [] {
   return s;
 }();
 
+// The same page of stored arrays, each plotted with its default marker (a
+// cross, an x, a triangle, a square); [marker] "0" draws lines instead.
+inline std::string markersSheet(const std::string& marker = "") {
+  std::string s = "Ystrips = 8\n";
+  if (!marker.empty()) s += "Marker = " + marker + "\n";
+  for (int strip = 0; strip < 8; ++strip) {
+    if (strip) s += "newaxis\n";
+    for (int t = 1; t <= 4; ++t) {
+      const std::string name = "a" + std::to_string(strip) + std::to_string(t);
+      s += name + "[i] = sin(" + std::to_string(t + strip) + "*i/1500) * exp(-i/" +
+           std::to_string(6000 * t) + ") dim[30000]\nplot " + name + "\n";
+    }
+  }
+  return s;
+}
+
 // A 1000 x 1000 image.
 inline const std::string kImageSheet = "m[i, j] = sin(i/40) * cos(j/60) dim[1000, 1000]\nimage m\n";
 

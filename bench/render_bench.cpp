@@ -33,6 +33,18 @@ void BM_StripsPageQPainter(benchmark::State& state) {
 }
 BENCHMARK(BM_StripsPageQPainter)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void BM_MarkersPageQPainter(benchmark::State& state) {
+  static PlotPage page(markersSheet());
+  redraw(state, page, static_cast<double>(state.range(0)));
+}
+BENCHMARK(BM_MarkersPageQPainter)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MarkerlessPageQPainter(benchmark::State& state) {
+  static PlotPage page(markersSheet("0"));
+  redraw(state, page, static_cast<double>(state.range(0)));
+}
+BENCHMARK(BM_MarkerlessPageQPainter)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_ImagePageQPainter(benchmark::State& state) {
   static PlotPage page(kImageSheet);
   redraw(state, page, static_cast<double>(state.range(0)));

@@ -1,7 +1,7 @@
 #include "cli/cli_host.h"
 
 #include "base/macroman.h"
-#include "render/qt_surface.h"
+#include "cli/gui_module.h"
 #include "session/source_location.h"
 
 namespace orv::cli {
@@ -11,7 +11,13 @@ void CliHost::bugAlert(std::string_view text) {
 }
 
 std::shared_ptr<const Picture> CliHost::loadPicture(const std::string& path) {
-  return loadPictureFile(path);
+  std::string error;
+  const GuiModule* module = guiModule(&error);
+  if (!module) {
+    console_.line("orvanel: " + error);
+    return nullptr;
+  }
+  return module->loadPicture(path);
 }
 
 // A fault in an included worksheet is reported at its own place first.

@@ -9,7 +9,7 @@
 #include "cli/file_io.h"
 #include "cli/run_command.h"
 #include "cli/worksheet_file.h"
-#include "frontend/user_defaults.h"
+#include "frontend/ini_settings.h"
 #include "session/worksheet_session.h"
 
 namespace orv::cli {
@@ -30,12 +30,13 @@ int convertCommand(const ConvertOptions& options) {
   WorksheetSession session(host);
   Document& doc = session.document();
   std::string bytes;
-  if (int error = readWorksheetFile(in, readDocumentDefaults(), &doc, &bytes))
+  const IniSettings store = IniSettings::user();
+  if (int error = readWorksheetFile(in, readDocumentDefaults(store), &doc, &bytes))
     return fail(in == "-" ? "<stdin>" : in, error);
   // The add-on functions the function browser has enabled are recognised
   // words of the colouring.
   std::string unknown;
-  session.setAddOnsEnabled(enabledFunctions(session.registry(), std::nullopt, &unknown));
+  session.setAddOnsEnabled(enabledFunctions(session.registry(), std::nullopt, store, &unknown));
   const DocForm form = options.output == "-" ? DocForm::kPlain : formOfName(options.output);
   if (form == DocForm::kPlain) doc.plain = PlainText();  // plain text is written as UTF-8
   if (int error = writeWholeFile(options.output, session.fileBytes(form)))

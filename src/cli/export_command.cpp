@@ -10,11 +10,11 @@
 #include "cli/cli_host.h"
 #include "cli/console.h"
 #include "cli/file_io.h"
+#include "cli/gui_module.h"
 #include "cli/html_export.h"
 #include "cli/run_setup.h"
 #include "cli/signals.h"
 #include "doc/stxcolor.h"
-#include "render/page_export.h"
 #include "session/worksheet_session.h"
 
 namespace orv::cli {
@@ -44,10 +44,15 @@ int exportCommand(const RunOptions& options) {
   if (int status =
           loadWorksheet(session, options.file, options.settings, options.enable, console, &bytes))
     return status;
-  std::unique_ptr<QGuiApplication> gui = makeGuiApplication();
+  Drawing drawing;
+  const GuiModule* gui = drawing.module();
+  if (!gui) {
+    console.line("orvanel: " + drawing.error());
+    return kExitRunFailed;
+  }
   const ExportOptions plot =
       plotPageOptions(session.document(), options.plotWidth, options.plotHeight);
-  session.setPageSpec(exportPageSpec(plot));
+  session.setPageSpec(gui->exportPageSpec(plot));
   installInterruptHandler(&session.stopFlag(), console.terminal());
   RunResult result = runWithProgress(session, console);
   if (!result.completed) {
@@ -62,7 +67,7 @@ int exportCommand(const RunOptions& options) {
   page.failed = !result.outcome.ok;
   page.status = page.failed ? faultLine(name, result) : result.status;
   std::shared_ptr<const PlotPage> plotPage = session.plotPage();
-  if (result.outcome.plot && plotPage) page.svg = pageSvg(*plotPage, plot);
+  if (result.outcome.plot && plotPage) page.svg = gui->pageSvg(*plotPage, plot);
 
   if (isMarkdownOutputName(options.output)) {
     const std::string svgFile = plotFileBeside(options.output);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/user_defaults.h"
+#include "frontend/settings_source.h"
 
 namespace orv::cli {
 

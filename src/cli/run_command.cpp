@@ -2,23 +2,22 @@
 
 #include <unistd.h>
 
-#include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/macroman.h"
 #include "cli/cli_host.h"
 #include "cli/console.h"
 #include "cli/file_io.h"
+#include "cli/gui_module.h"
 #include "cli/run_setup.h"
 #include "cli/signals.h"
 #include "cli/watch.h"
 #include "cli/worksheet_file.h"
-#include "frontend/user_defaults.h"
-#include "render/page_export.h"
 #include "session/worksheet_session.h"
 
 namespace orv::cli {
@@ -30,14 +29,14 @@ std::string errnoText(int error) { return fileErrorText(error); }
 // Writes the plot page after the run, or says why there is none. False when
 // the file cannot be written.
 bool writePlot(const RunOptions& options, const WorksheetSession& session, bool made,
-               const ExportOptions& page, Console& console) {
+               const ExportOptions& page, const GuiModule& gui, Console& console) {
   std::shared_ptr<const PlotPage> plot = session.plotPage();
   if (!made || !plot) {
     console.line("orvanel: the worksheet made no plot; " + options.plot + " not written");
     return true;
   }
   std::string error;
-  if (exportPage(*plot, options.plot, page, &error)) return true;
+  if (gui.exportPage(*plot, options.plot, page, &error)) return true;
   console.line("orvanel: " + options.plot + ": " + error);
   return false;
 }
@@ -87,8 +86,8 @@ bool writeResult(const RunOptions& options, const std::string& name,
 // One run of the worksheet [options].file in [session]: read, run, written
 // where the options say, its status reported. [*left] gets the stamp of the
 // file afterwards. Returns the exit status.
-int runOnce(const RunOptions& options, WorksheetSession& session, Console& console,
-            FileStamp* left) {
+int runOnce(const RunOptions& options, WorksheetSession& session, const GuiModule* gui,
+            Console& console, FileStamp* left) {
   const std::string name = displayName(options.file);
   const FileStamp read = stampOf(options.file);
   *left = read;
@@ -116,9 +115,9 @@ int runOnce(const RunOptions& options, WorksheetSession& session, Console& conso
                                          : std::filesystem::path(sheet).parent_path().string());
   }
   ExportOptions page;
-  if (!options.plot.empty()) {
+  if (gui) {
     page = plotPageOptions(doc, options.plotWidth, options.plotHeight);
-    session.setPageSpec(exportPageSpec(page));
+    session.setPageSpec(gui->exportPageSpec(page));
   }
 
   RunResult result = runWithProgress(session, console);
@@ -133,7 +132,7 @@ int runOnce(const RunOptions& options, WorksheetSession& session, Console& conso
       writeResult(options, name, session, bytes, read, ok && !result.stopped, console, &wroteBack);
   if (wroteBack) *left = stampOf(options.file);
   if (!written) return kExitUsage;
-  if (!options.plot.empty() && !writePlot(options, session, result.outcome.plot, page, console))
+  if (gui && !writePlot(options, session, result.outcome.plot, page, *gui, console))
     return kExitUsage;
 
   if (ok) {
@@ -150,18 +149,27 @@ int runCommand(const RunOptions& options) {
   Console console(isatty(STDERR_FILENO) == 1);
   CliHost host(console, options.overwrite);
   WorksheetSession session(host);
-  std::unique_ptr<QGuiApplication> gui;
-  if (!options.plot.empty()) gui = makeGuiApplication();
+  // Only a run that writes its plot draws: the others never load Qt.
+  std::optional<Drawing> drawing;
+  const GuiModule* gui = nullptr;
+  if (!options.plot.empty()) {
+    drawing.emplace();
+    gui = drawing->module();
+    if (!gui) {
+      console.line("orvanel: " + drawing->error());
+      return kExitRunFailed;
+    }
+  }
   // A watch is stopped by Ctrl-C while it waits too; a single run starts
   // listening once its worksheet has been read.
   if (options.watch) installInterruptHandler(&session.stopFlag(), console.terminal());
   FileStamp left;
-  if (!options.watch) return runOnce(options, session, console, &left);
-  if (!stampOf(options.file).exists) return runOnce(options, session, console, &left);
+  if (!options.watch) return runOnce(options, session, gui, console, &left);
+  if (!stampOf(options.file).exists) return runOnce(options, session, gui, console, &left);
   // Until Ctrl-C: an interrupt while waiting ends the watch, one during a
   // run stops the run and then the watch.
   watchFile(options.file, session.stopFlag(), [&] {
-    runOnce(options, session, console, &left);
+    runOnce(options, session, gui, console, &left);
     std::fflush(stdout);
     return left;
   });

@@ -10,6 +10,7 @@
 #include "cli/exit_status.h"
 #include "cli/file_io.h"
 #include "cli/worksheet_file.h"
+#include "frontend/ini_settings.h"
 
 namespace orv::cli {
 
@@ -32,37 +33,24 @@ int loadWorksheet(WorksheetSession& session, const std::string& file,
                   Console& console, std::string* bytes) {
   Document& doc = session.document();
   doc = Document();
-  if (int error = readWorksheetFile(file, readDocumentDefaults(), &doc, bytes)) {
+  const IniSettings store = IniSettings::user();
+  if (int error = readWorksheetFile(file, readDocumentDefaults(store), &doc, bytes)) {
     console.line("orvanel: " + displayName(file) + ": " + fileErrorText(error));
     return kExitUsage;
   }
   // Without settings of its own the document took the user defaults.
-  session.setSettings(resolveSettings(settings, documentSettings(doc.prefs), readUserDefaults()));
+  session.setSettings(
+      resolveSettings(settings, documentSettings(doc.prefs), readUserDefaults(store)));
   std::string unknownFunction;
-  std::vector<bool> enabled = enabledFunctions(session.registry(), enable, &unknownFunction);
+  std::vector<bool> enabled = enabledFunctions(session.registry(), enable, store, &unknownFunction);
   if (!unknownFunction.empty()) {
     console.line("orvanel: --enable: no add-on function named '" + unknownFunction + "'");
     return kExitUsage;
   }
   session.setAddOnsEnabled(enabled);
-  session.setSimulatorCommand(readSimulatorCommand());
+  session.setSimulatorCommand(readSimulatorCommand(store));
   if (file != "-") session.setDocumentPath(absolutePath(file));
   return kExitOk;
-}
-
-std::unique_ptr<QGuiApplication> makeGuiApplication() {
-  if (QCoreApplication::instance()) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Standard error belongs to the run's status; Qt's notes about the session
-  // (no runtime folder, no display) are not for it.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-      std::fprintf(stderr, "orvanel: %s\n", text.toLocal8Bit().constData());
-  });
-  static int argc = 1;
-  static char name[] = "orvanel";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 ExportOptions plotPageOptions(const Document& doc, int width, int height) {

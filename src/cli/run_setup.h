@@ -1,16 +1,15 @@
 // What every command that runs a worksheet shares: loading the file into a
 // session with the settings and add-on functions of the command line, the
-// GUI application that fonts and painting need, and a run with the elapsed
+// plot page, and a run with the elapsed
 // time shown on a terminal.
 #pragma once
 
-#include <QGuiApplication>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "cli/console.h"
-#include "frontend/user_defaults.h"
+#include "frontend/settings_source.h"
 #include "render/page_export.h"
 #include "session/worksheet_session.h"
 
@@ -27,10 +26,6 @@ std::string displayName(const std::string& file);
 int loadWorksheet(WorksheetSession& session, const std::string& file,
                   const SettingChoices& settings, const std::optional<std::string>& enable,
                   Console& console, std::string* bytes);
-
-// Fonts and painting need a GUI application object; without a display it
-// runs on the offscreen platform. Null when one exists already.
-std::unique_ptr<QGuiApplication> makeGuiApplication();
 
 // The plot page of [width] x [height] points in the plot font of [doc].
 ExportOptions plotPageOptions(const Document& doc, int width, int height);

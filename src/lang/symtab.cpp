@@ -1,6 +1,8 @@
 // The string pool and the symbol table.
 #include "lang/symtab.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -9,12 +11,43 @@
 
 namespace orv {
 
+StringPool::~StringPool() {
+  for (char* c : chunks_) std::free(c);
+}
+
+bool StringPool::reserve(std::size_t len) {
+  if (static_cast<std::size_t>(end_ - at_) > len) return true;
+  const std::size_t size = std::max(kChunk, len + 1);
+  if (size > limit_ - std::min(limit_, held_)) return false;
+  // Only the chunk being filled is ever left with room: a long string takes
+  // a chunk of its own and the rest goes on in it.
+  char* chunk = static_cast<char*>(std::malloc(size));
+  if (!chunk) return false;
+  chunks_.push_back(chunk);
+  held_ += size;
+  at_ = chunk;
+  end_ = chunk + size;
+  return true;
+}
+
 const char* StringPool::put(const char* text, std::size_t len) {
-  char* at = area_ + used_;
+  char* at = at_;
   std::memcpy(at, text, len);
   at[len] = '\0';
+  at_ += len + 1;
   used_ += len + 1;
   return at;
+}
+
+void StringPool::clear() {
+  used_ = 0;
+  if (chunks_.empty()) return;
+  for (std::size_t i = 1; i < chunks_.size(); ++i) std::free(chunks_[i]);
+  chunks_.resize(1);
+  held_ = kChunk;
+  // Every chunk holds at least kChunk bytes; the first serves as a standard one.
+  at_ = chunks_[0];
+  end_ = at_ + kChunk;
 }
 
 SymbolRecords::~SymbolRecords() {
@@ -47,11 +80,11 @@ uint64_t symbolHash(const char* name) {
 // ---------------------------------------------------------------------------
 
 bool Engine::chkstrs(std::size_t n) {
-  if (strpool_.room(n)) return true;
-  // The run's message rather than an alert: a loop that fills the pool would
-  // otherwise raise one alert per string it tries to keep. The message also
-  // stops the run.
-  errmsg(" String pool is full");
+  if (strpool_.reserve(n)) return true;
+  // The run's message rather than an alert: a loop that keeps strings until
+  // memory runs out would otherwise raise one alert per string it tries to
+  // keep. The message also stops the run.
+  errmsg(" out of memory");
   return false;
 }
 

@@ -1,4 +1,4 @@
-// Symbols, the 19-bucket symbol table and the string pool.
+// Symbols, the symbol table and the string pool.
 #pragma once
 
 #include <cstddef>
@@ -20,21 +20,34 @@ struct Symbol {
   ExprNode* def;      // the definition; null while undefined
 };
 
-// One area of 40,000 bytes filled from the front; emptied as a whole.
+// Strings kept until the run's reset: chunks filled from the front, a new
+// chunk begun when the current one is full, so a string once stored never
+// moves. A string too long for a chunk gets a chunk of its own size.
 class StringPool {
  public:
-  static constexpr std::size_t kSize = 40000;
-  // Room exists when more than n bytes are left.
-  bool room(std::size_t n) const { return kSize - used_ > n; }
-  // Copies [len] bytes and a NUL; the caller has checked room(len).
+  static constexpr std::size_t kChunk = 64 * 1024;
+  StringPool() = default;
+  StringPool(const StringPool&) = delete;
+  StringPool& operator=(const StringPool&) = delete;
+  ~StringPool();
+  // Makes room for [len] bytes and a NUL; false when memory is exhausted.
+  bool reserve(std::size_t len);
+  // Copies [len] bytes and a NUL; the caller has reserved the room.
   const char* put(const char* text, std::size_t len);
-  const char* next() const { return area_ + used_; }
-  void clear() { used_ = 0; }
+  // Forgets every string; the first chunk is kept for the next run.
+  void clear();
   std::size_t used() const { return used_; }
+  // Bytes the pool may hold in all; reserve fails beyond them, as when
+  // memory runs out (tests use it to reach that path).
+  void setLimit(std::size_t bytes) { limit_ = bytes; }
 
  private:
-  char area_[kSize];
-  std::size_t used_ = 0;
+  std::vector<char*> chunks_;  // the first one kChunk bytes, later ones at least that
+  char* at_ = nullptr;         // next free byte of the last chunk
+  char* end_ = nullptr;        // end of the last chunk
+  std::size_t used_ = 0;       // bytes handed out since the last clear
+  std::size_t held_ = 0;       // bytes of all chunks
+  std::size_t limit_ = SIZE_MAX;
 };
 
 // Symbol records come from blocks of 50 that are never given back.

@@ -98,6 +98,7 @@ class ColumnGather {
 
 void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
   s.ForeColor(kTraceColours[t.colour & 3]);
+  s.BeginTrace();
   bool penup = true;
   double prev = NAN;
   double x = t.x0;
@@ -148,6 +149,7 @@ void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {
   }
   gather.flush();
   s.FinishPath();
+  s.EndTrace();
 }
 
 }  // namespace

@@ -90,6 +90,13 @@ class Surface {
   virtual void FrameOval(const Rect& r) = 0;
   virtual void PaintOval(const Rect& r) = 0;
 
+  // ---- Traces
+  // A trace's lines and markers come between these two calls, in one
+  // colour. A surface may gather them and draw them at EndTrace; nothing
+  // else is drawn in between.
+  virtual void BeginTrace() {}
+  virtual void EndTrace() {}
+
   // ---- Clipping and state
   virtual void SaveGS() = 0;
   virtual void RestoreGS() = 0;

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -135,37 +136,207 @@ QRectF QtSurface::cvt(const Rect& r) const {
   return QRectF(QPointF(x0, y0), QPointF(x1, y1)).normalized();
 }
 
-void QtSurface::StrokePath(const PathPoint* p, std::size_t n) {
-  setStroke();
+QtSurface::~QtSurface() {
+  if (painter_.isActive()) drawGathered();
+}
+
+// The painter's points of a path; the surface has already reduced a dense
+// path to a few points per column.
+void QtSurface::painterPoints(const PathPoint* p, std::size_t n) {
   points_.clear();
   const double o = lineOffset_;
   for (std::size_t i = 0; i < n; ++i) points_.emplace_back(p[i].h + o, height_ - p[i].v + o);
+}
+
+void QtSurface::strokeNow(const PathPoint* p, std::size_t n) {
+  setStroke();
+  painterPoints(p, n);
   painter_.drawPolyline(points_.data(), static_cast<int>(points_.size()));
 }
 
+void QtSurface::StrokePath(const PathPoint* p, std::size_t n) {
+  if (gather())
+    gatherStroke(p, n);
+  else
+    strokeNow(p, n);
+}
+
+void QtSurface::BeginTrace() {
+  drawGathered();
+  gathering_ = true;
+  gatheredColour_ = colour();
+}
+
+void QtSurface::EndTrace() {
+  drawGathered();
+  gathering_ = false;
+}
+
+namespace {
+// How many of the last strokes or shapes a new one is compared with: a
+// marker is at most two strokes, and a line segment may stand between two
+// markers.
+constexpr std::size_t kRecent = 4;
+// Strokes or shapes drawn as one path. The rasterizer's cost grows far
+// faster than the size of a path spread over the page (a path of a whole
+// trace costs more than the strokes drawn one by one), so a trace goes in
+// pieces of neighbouring strokes.
+constexpr std::size_t kStrokesPerPath = 16;
+}  // namespace
+
+bool QtSurface::repeatsRecentStroke(const PathPoint* p, std::size_t n) const {
+  const std::size_t count = strokeStarts_.size();
+  std::size_t end = strokePoints_.size();
+  for (std::size_t k = count; k > 0 && k + kRecent > count; --k) {
+    const std::size_t start = strokeStarts_[k - 1];
+    if (end - start == n &&
+        std::equal(p, p + n, strokePoints_.begin() + static_cast<std::ptrdiff_t>(start),
+                   [](const PathPoint& a, const PathPoint& b) { return a.h == b.h && a.v == b.v; }))
+      return true;
+    end = start;
+  }
+  return false;
+}
+
+bool QtSurface::repeatsRecentShape(const Shape& shape) const {
+  const std::size_t count = shapes_.size();
+  for (std::size_t k = count; k > 0 && k + kRecent > count; --k)
+    if (shapes_[k - 1].kind == shape.kind && shapes_[k - 1].r == shape.r) return true;
+  return false;
+}
+
+void QtSurface::gatherStroke(const PathPoint* p, std::size_t n) {
+  if (colour() != gatheredColour_) {
+    drawGathered();
+    gatheredColour_ = colour();
+  }
+  if (repeatsRecentStroke(p, n)) return;
+  strokeStarts_.push_back(strokePoints_.size());
+  strokePoints_.insert(strokePoints_.end(), p, p + n);
+}
+
+void QtSurface::gatherShape(const Shape& shape) {
+  if (colour() != gatheredColour_) {
+    drawGathered();
+    gatheredColour_ = colour();
+  }
+  if (!repeatsRecentShape(shape)) shapes_.push_back(shape);
+}
+
+// Lines and outlines first, then the filled shapes, each with the pen or
+// brush set once and kStrokesPerPath to a path. A lone stroke or shape is
+// drawn as it would be outside a trace.
+void QtSurface::drawGathered() {
+  if (strokeStarts_.empty() && shapes_.empty()) return;
+  const int saved = colour();
+  ForeColor(gatheredColour_);
+  const std::size_t strokes = strokeStarts_.size();
+  std::size_t frames = 0, fills = 0;
+  for (const Shape& shape : shapes_) ++(shape.kind == Shape::kFrameOval ? frames : fills);
+  if (strokes + frames == 1) {
+    if (strokes == 1)
+      strokeNow(strokePoints_.data(), strokePoints_.size());
+    else
+      for (const Shape& shape : shapes_)
+        if (shape.kind == Shape::kFrameOval) frameOvalNow(shape.r);
+  } else if (strokes + frames > 1) {
+    setStroke();
+    QPainterPath path;
+    std::size_t inPath = 0;
+    auto drawIfFull = [&] {
+      if (++inPath < kStrokesPerPath) return;
+      painter_.drawPath(path);
+      path.clear();
+      inPath = 0;
+    };
+    for (std::size_t k = 0; k < strokes; ++k) {
+      const std::size_t start = strokeStarts_[k];
+      const std::size_t end = k + 1 < strokes ? strokeStarts_[k + 1] : strokePoints_.size();
+      painterPoints(strokePoints_.data() + start, end - start);
+      path.moveTo(points_[0]);
+      for (std::size_t i = 1; i < points_.size(); ++i) path.lineTo(points_[i]);
+      drawIfFull();
+    }
+    for (const Shape& shape : shapes_) {
+      if (shape.kind != Shape::kFrameOval) continue;
+      path.addEllipse(cvt(shape.r).adjusted(0.5, 0.5, -0.5, -0.5));
+      drawIfFull();
+    }
+    if (inPath) painter_.drawPath(path);
+  }
+  if (fills == 1) {
+    setFill();
+    for (const Shape& shape : shapes_) {
+      if (shape.kind == Shape::kPaintRect) painter_.drawRect(cvt(shape.r));
+      if (shape.kind == Shape::kPaintOval) painter_.drawEllipse(cvt(shape.r));
+    }
+  } else if (fills > 1) {
+    setFill();
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);  // overlapping shapes join; even-odd would cut holes
+    std::size_t inPath = 0;
+    for (const Shape& shape : shapes_) {
+      if (shape.kind == Shape::kPaintRect) path.addRect(cvt(shape.r));
+      if (shape.kind == Shape::kPaintOval) path.addEllipse(cvt(shape.r));
+      if (shape.kind == Shape::kFrameOval || ++inPath < kStrokesPerPath) continue;
+      painter_.drawPath(path);
+      path.clear();
+      path.setFillRule(Qt::WindingFill);
+      inPath = 0;
+    }
+    if (inPath) painter_.drawPath(path);
+  }
+  strokePoints_.clear();
+  strokeStarts_.clear();
+  shapes_.clear();
+  ForeColor(saved);
+}
+
+void QtSurface::SaveGS() {
+  drawGathered();
+  painter_.save();
+}
+
+void QtSurface::RestoreGS() {
+  drawGathered();
+  painter_.restore();
+}
+
 void QtSurface::FrameRect(const Rect& r) {
+  drawGathered();
   setStroke();
   painter_.drawRect(cvt(r).translated(lineOffset_, lineOffset_));
 }
 
 void QtSurface::PaintRect(const Rect& r) {
+  if (gather()) return gatherShape({Shape::kPaintRect, r});
   setFill();
   painter_.drawRect(cvt(r));
 }
 
 void QtSurface::FrameOval(const Rect& r) {
+  if (gather()) return gatherShape({Shape::kFrameOval, r});
+  frameOvalNow(r);
+}
+
+void QtSurface::frameOvalNow(const Rect& r) {
   setStroke();
   painter_.drawEllipse(cvt(r).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 void QtSurface::PaintOval(const Rect& r) {
+  if (gather()) return gatherShape({Shape::kPaintOval, r});
   setFill();
   painter_.drawEllipse(cvt(r));
 }
 
-void QtSurface::ClipRect(const Rect& r) { painter_.setClipRect(cvt(r), Qt::IntersectClip); }
+void QtSurface::ClipRect(const Rect& r) {
+  drawGathered();
+  painter_.setClipRect(cvt(r), Qt::IntersectClip);
+}
 
 void QtSurface::DrawText(std::string_view s) {
+  drawGathered();
   int h, v;
   GetPen(&h, &v);
   painter_.setPen(penColour());
@@ -192,6 +363,7 @@ double textDescent(const QFont& font) {
 
 void QtSurface::ShowBytes(const uint8_t* data, int width, int height, const Rect& r,
                           const uint8_t (*rgb)[3]) {
+  drawGathered();
   if (width <= 0 || height <= 0) return;
   QImage image(width, height, QImage::Format_Indexed8);
   QList<QRgb> table(256);
@@ -223,6 +395,7 @@ void QtSurface::drawSharp(const QImage& image, const QRectF& target) {
 }
 
 void QtSurface::DrawPicture(const Picture& picture, const Rect& target, const Rect& clip) {
+  drawGathered();
   const auto* p = dynamic_cast<const QtPicture*>(&picture);
   if (!p) return;
   painter_.save();

@@ -32,13 +32,16 @@ class QtSurface : public Surface {
   // [scale] pixels per point. [raster]: the device is a pixel grid, so lines
   // and rectangles are aligned to its pixels.
   QtSurface(QPainter& painter, int width, int height, double scale, const QFont& font, bool raster);
+  ~QtSurface() override;
 
   void FrameRect(const Rect& r) override;
   void PaintRect(const Rect& r) override;
   void FrameOval(const Rect& r) override;
   void PaintOval(const Rect& r) override;
-  void SaveGS() override { painter_.save(); }
-  void RestoreGS() override { painter_.restore(); }
+  void BeginTrace() override;
+  void EndTrace() override;
+  void SaveGS() override;
+  void RestoreGS() override;
   void ClipRect(const Rect& r) override;
   void GetWindowRect(Rect* r) override { *r = {height_, 0, 0, width_}; }
   void DrawText(std::string_view s) override;
@@ -57,6 +60,32 @@ class QtSurface : public Surface {
   void drawSharp(const QImage& image, const QRectF& target);
   void setStroke();
   void setFill();
+  // The painter's points of the path [p, n).
+  void painterPoints(const PathPoint* p, std::size_t n);
+  void strokeNow(const PathPoint* p, std::size_t n);
+  void frameOvalNow(const Rect& r);
+
+  // A trace is gathered into strokes and shapes in its colour and drawn at
+  // its end with the pen set once, a few neighbouring strokes to a path:
+  // dense markers are hundreds of thousands of tiny strokes, each of which
+  // would otherwise pay the painter's whole set-up. A stroke or shape that
+  // repeats one of the last few is left out; it would add nothing.
+  struct Shape {
+    enum Kind { kPaintRect, kFrameOval, kPaintOval } kind;
+    Rect r;
+  };
+  bool gather() const { return gathering_; }
+  bool repeatsRecentStroke(const PathPoint* p, std::size_t n) const;
+  bool repeatsRecentShape(const Shape& shape) const;
+  void gatherStroke(const PathPoint* p, std::size_t n);
+  void gatherShape(const Shape& shape);
+  void drawGathered();
+
+  bool gathering_ = false;
+  int gatheredColour_ = 0;
+  std::vector<PathPoint> strokePoints_;    // the strokes' points, one after the other
+  std::vector<std::size_t> strokeStarts_;  // where each stroke starts in strokePoints_
+  std::vector<Shape> shapes_;
 
   QPainter& painter_;
   int width_, height_;

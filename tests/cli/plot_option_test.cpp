@@ -76,6 +76,23 @@ std::pair<int, int> pngSize(const std::string& path) {
   return {be(16), be(20)};
 }
 
+// The dynamic loader names every library it loads when LD_DEBUG=files: a run
+// that draws nothing loads no Qt, a run that writes its plot loads the
+// drawing module, and Qt with it.
+TEST_F(PlotRunTest, OnlyARunThatDrawsLoadsQt) {
+  setenv("LD_DEBUG", "files", 1);
+  ChildResult plain = run("x = 1\nx=\n", {});
+  ChildResult drawn = run("plot X\n", {"--plot", path("loaded.png")});
+  unsetenv("LD_DEBUG");
+  EXPECT_EQ(plain.exitStatus, 0) << plain.err;
+  EXPECT_EQ(drawn.exitStatus, 0) << drawn.err;
+  EXPECT_EQ(plain.err.find("libQt6"), std::string::npos);
+  EXPECT_EQ(plain.err.find("orvanel-gui.so"), std::string::npos);
+  EXPECT_NE(drawn.err.find("orvanel-gui.so"), std::string::npos);
+  EXPECT_NE(drawn.err.find("libQt6Gui"), std::string::npos);
+  EXPECT_TRUE(fs::exists(path("loaded.png")));
+}
+
 TEST_F(PlotRunTest, WritesThePageAtTwicePageSize) {
   ChildResult r =
       run("plot sin(X)\nnewaxis\nplot X\n", {"--plot", path("p.png"), "--size", "300x200"});

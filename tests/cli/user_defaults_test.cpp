@@ -5,9 +5,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "files.h"
+#include "frontend/ini_settings.h"
 #include "packages/registry.h"
 
 namespace orv::cli {
@@ -173,6 +176,73 @@ TEST(UserDefaultsTest, SimulatorCommandDefaultsToNgspice) {
   EXPECT_EQ(commandFrom("[General]\nSpiceCommand=\n"), "ngspice");
   EXPECT_EQ(commandFrom("[General]\nSpiceCommand=/opt/spice/bin/ngspice\n"),
             "/opt/spice/bin/ngspice");
+}
+
+// The command line reads the store without Qt; it must find what QSettings
+// finds in the same file, however the file was written or edited.
+TEST(UserDefaultsTest, TheFileIsReadAsQSettingsReadsIt) {
+  const char* files[] = {
+      "[General]\nNumberFormat=1\nNumberDigits= 7 \nTextFont=\"  Courier New  \"\n",
+      "NumberFormat=0\n[General]\nNumberDigits=3\n[Other]\nNumberFormat=1\n",
+      "[general]\nNumberFormat = 1 ; a comment\n; NumberDigits=9\nTabWidth=\"1;2\"\n",
+      "[General]\nTextFont=a, b\nPlotFont=\"a, b\"\nSpiceCommand=x\\ty\\\\z\\x41\\101\n",
+      "[General]\nmax=true\nave=FALSE\nsum=0\nlog=\nint=no\nstd=\"\"\n",
+      "\xEF\xBB\xBF[General]\nUseDegrees=true\nPlotFont=@String(Times)\nTextFont=@@x\n",
+      "[General]\nNumberFormat=@Invalid()\nNumber%46ormat=2\nTabWidth=12\nTabWidth=13\n",
+      "[General]\nTextFont=line\\\nnext\nPlotFont=\\\"q\\\" \nNumberDigits=\n",
+      "[%General]\nNumberFormat=1\n[General]\nPlotFont=\xC3\x9C b\n",
+  };
+  const char* keys[] = {"NumberFormat",
+                        "NumberDigits",
+                        "TextFont",
+                        "PlotFont",
+                        "TabWidth",
+                        "SpiceCommand",
+                        "UseDegrees",
+                        "max",
+                        "ave",
+                        "sum",
+                        "log",
+                        "int",
+                        "std",
+                        "General/NumberFormat",
+                        "Other/NumberFormat"};
+  for (const char* content : files) {
+    QTemporaryDir dir;
+    std::string path = dir.filePath("Orvanel.conf").toStdString();
+    orv::test::writeFile(path, content);
+    QSettings store(QString::fromStdString(path), QSettings::IniFormat);
+    IniSettings ini;
+    ini.addFile(path);
+    for (const char* key : keys) {
+      QVariant v = store.value(key);
+      std::optional<std::string> expected;
+      if (v.isValid()) expected = v.toString().toStdString();
+      EXPECT_EQ(ini.value(key), expected) << key << " in\n" << content;
+    }
+    EXPECT_EQ(readDocumentDefaults(ini).tfontName, readDocumentDefaults(store).tfontName);
+    std::string unknown;
+    EXPECT_EQ(enabledFunctions(standardRegistry(), std::nullopt, ini, &unknown),
+              enabledFunctions(standardRegistry(), std::nullopt, store, &unknown));
+  }
+}
+
+// The user's files: the application's before the organisation's.
+TEST(UserDefaultsTest, TheUsersFilesAreReadInQSettingsOrder) {
+  QTemporaryDir dir;
+  const std::string home = dir.path().toStdString();
+  std::filesystem::create_directories(home + "/Orvanel");
+  orv::test::writeFile(home + "/Orvanel/Orvanel.conf", "[General]\nNumberDigits=5\n");
+  orv::test::writeFile(home + "/Orvanel.conf", "[General]\nNumberDigits=6\nNumberFormat=0\n");
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = old ? old : "";
+  setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+  const IniSettings store = IniSettings::user();
+  if (old)
+    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
+  expectSettings(readUserDefaults(store), 0, 5, false);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "base/macroman.h"
 #include "doc/document.h"
+#include "frontend/function_states.h"
 
 namespace orv {
 
@@ -109,8 +110,9 @@ std::vector<bool> enabledFunctions(const Registry& registry,
   const auto& funs = registry.functions();
   std::vector<bool> on(funs.size(), false);
   if (!enable) {
-    for (std::size_t i = 0; i < funs.size(); ++i)
-      on[i] = store.value(QString::fromUtf8(funs[i].name), false).toBool();
+    // The states the function browser keeps.
+    const StoredEnableStates states(store);
+    for (std::size_t i = 0; i < funs.size(); ++i) on[i] = states.enabled(funs[i].name);
     return on;
   }
   if (*enable == "all") return std::vector<bool>(funs.size(), true);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QShortcut>
@@ -66,9 +67,17 @@ FunctionBrowser::FunctionBrowser(Application& app, QWidget* parent)
   view_->setAllColumnsShowFocus(true);
   view_->header()->setStretchLastSection(true);
   view_->header()->setSectionsMovable(false);
+  auto* hint = new QLabel(
+      tr("A click under Enabled switches a function or package for the next calculation; "
+         "a double-click opens its help."),
+      this);
+  hint->setWordWrap(true);
+  hint->setContentsMargins(8, 4, 8, 6);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(view_);
+  layout->setSpacing(0);
+  layout->addWidget(view_, 1);
+  layout->addWidget(hint);
   fitColumns();
   resize(view_->header()->sectionPosition(FunctionOutlineModel::kDescription) + 260, 520);
   restoreExpanded();

@@ -1,6 +1,7 @@
 #include "app/function_outline_model.h"
 
 #include <QColor>
+#include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -71,6 +72,13 @@ QVariant FunctionOutlineModel::data(const QModelIndex& index, int role) const {
       return {};
     case Qt::TextAlignmentRole:
       return column == kEnable ? QVariant(Qt::AlignCenter) : QVariant();
+    case Qt::FontRole:
+      if (column == kEnable) {
+        QFont bold = QGuiApplication::font();
+        bold.setBold(true);
+        return bold;
+      }
+      return {};
     case Qt::ForegroundRole:
       if (column == kEnable && n->locked())
         return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);

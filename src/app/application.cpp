@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <algorithm>
 
@@ -150,6 +152,16 @@ WorksheetWindow* Application::showHelpSheet(const QString& resource, const QStri
   doc.forceSaveAs = true;
   auto* window = new WorksheetWindow(*this, std::move(doc), title);
   window->setHelpName(helpName);
+  // Help is written in lines of up to 90 columns: the window shows them unbroken
+  // where the screen has room.
+  const WorksheetEditor* editor = window->editor();
+  const int wanted = editor->fontMetrics().horizontalAdvance(QString(92, 'M')) +
+                     2 * static_cast<int>(editor->document()->documentMargin()) +
+                     2 * editor->frameWidth() + editor->verticalScrollBar()->sizeHint().width();
+  const QScreen* screen = window->screen();
+  const int room = screen ? screen->availableGeometry().width() : wanted;
+  window->resize(std::clamp(wanted, window->width(), std::max(window->width(), room)),
+                 window->height());
   addWindow(window);
   window->raise();
   window->activateWindow();

@@ -148,6 +148,8 @@ void FunctionBrowser::toggle(const QModelIndex& index) {
     app_.dialogs().beep();
     return;
   }
+  // A command-line run started now reads the file.
+  store_->sync();
   for (WorksheetWindow* w : app_.windows()) w->recolour();
 }
 

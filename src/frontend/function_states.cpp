@@ -12,8 +12,6 @@ bool StoredEnableStates::enabled(const std::string& name) const {
 
 void StoredEnableStates::setEnabled(const std::string& name, bool on) {
   store_.setValue(QString::fromStdString(name), on);
-  // A command-line run started now reads the file.
-  store_.sync();
 }
 
 const char* expandKey(FunctionOutline::Group group) {

@@ -111,7 +111,11 @@ FunctionBrowser::FunctionBrowser(Application& app, QWidget* parent)
   connect(view_, &QTreeView::collapsed, this, [keep](const QModelIndex& i) { keep(i, false); });
 }
 
-FunctionBrowser::~FunctionBrowser() = default;
+FunctionBrowser::~FunctionBrowser() {
+  // The view and the model go before the outline they show.
+  delete view_;
+  delete model_;
+}
 
 void FunctionBrowser::restoreExpanded() {
   for (FunctionOutline::Group g : kGroups)

@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <algorithm>
 
 #include "app/document_file.h"
+#include "app/function_browser.h"
 #include "app/preferences_window.h"
 #include "app/worksheet_editor.h"
 #include "app/worksheet_window.h"
@@ -29,6 +32,7 @@ Application::~Application() {
   std::vector<WorksheetWindow*> open = windows_;
   for (WorksheetWindow* w : open) delete w;
   delete preferences_;
+  delete browser_;
 }
 
 WorksheetWindow* Application::addWindow(WorksheetWindow* window) {
@@ -119,13 +123,23 @@ std::vector<std::string> Application::enabledAddOnNames() const {
 }
 
 WorksheetWindow* Application::showHelp() {
-  if (help_) {
-    help_->show();
-    help_->raise();
-    help_->activateWindow();
-    return help_;
+  return showHelpSheet(":/help/orvanel_help.ov", "OrvanelHelp.ov", tr("Orvanel Help"));
+}
+
+WorksheetWindow* Application::showFunctionHelp(const QString& helpName, const QString& name) {
+  return showHelpSheet(functionHelpResource(helpName), helpName, tr("%1 Help").arg(name));
+}
+
+WorksheetWindow* Application::showHelpSheet(const QString& resource, const QString& helpName,
+                                            const QString& title) {
+  for (WorksheetWindow* open : windows_) {
+    if (open->helpName() != helpName) continue;
+    open->show();
+    open->raise();
+    open->activateWindow();
+    return open;
   }
-  QFile file(":/help/orvanel_help.ov");
+  QFile file(resource);
   if (!file.open(QIODevice::ReadOnly)) {
     dialogs_.error(nullptr, "Orvanel", tr("The help worksheet is missing from this build."));
     return nullptr;
@@ -136,13 +150,32 @@ WorksheetWindow* Application::showHelp() {
   Document doc = openDocument(std::string_view(bytes.constData(), bytes.size()), "", std::nullopt,
                               readDocumentDefaults());
   doc.forceSaveAs = true;
-  auto* window = new WorksheetWindow(*this, std::move(doc), tr("Orvanel Help"));
-  window->setHelpName("OrvanelHelp.ov");
-  help_ = window;
+  auto* window = new WorksheetWindow(*this, std::move(doc), title);
+  window->setHelpName(helpName);
+  // Help is written in lines of up to 90 columns: the window shows them unbroken
+  // where the screen has room.
+  const WorksheetEditor* editor = window->editor();
+  const int wanted = editor->fontMetrics().horizontalAdvance(QString(92, 'M')) +
+                     2 * static_cast<int>(editor->document()->documentMargin()) +
+                     2 * editor->frameWidth() + editor->verticalScrollBar()->sizeHint().width();
+  const QScreen* screen = window->screen();
+  const int room = screen ? screen->availableGeometry().width() : wanted;
+  window->resize(std::clamp(wanted, window->width(), std::max(window->width(), room)),
+                 window->height());
   addWindow(window);
   window->raise();
   window->activateWindow();
   return window;
+}
+
+FunctionBrowser* Application::functionBrowser() const { return browser_; }
+
+FunctionBrowser* Application::showFunctionBrowser() {
+  if (!browser_) browser_ = new FunctionBrowser(*this);
+  browser_->show();
+  browser_->raise();
+  browser_->activateWindow();
+  return browser_;
 }
 
 WorksheetWindow* Application::showTextDocument(const QString& title, const std::u16string& text) {
@@ -167,6 +200,7 @@ bool Application::quit() {
   for (WorksheetWindow* w : open)
     if (!w->close()) return false;
   if (preferences_) preferences_->close();
+  if (browser_) browser_->close();
   QApplication::quit();
   return true;
 }

@@ -17,6 +17,7 @@ class Registry;
 
 namespace orv::app {
 
+class FunctionBrowser;
 class PreferencesWindow;
 class WorksheetWindow;
 
@@ -55,6 +56,12 @@ class Application : public QObject {
   const Registry& registry() const;
 
   WorksheetWindow* showHelp();
+  // The help worksheet [helpName] of the package or function [name]: the
+  // one open already, else a new untitled worksheet that runs.
+  WorksheetWindow* showFunctionHelp(const QString& helpName, const QString& name);
+  // Window > Function Browser: made on first use and kept.
+  FunctionBrowser* showFunctionBrowser();
+  FunctionBrowser* functionBrowser() const;
   // An untitled worksheet named [title] holding [text], shown.
   WorksheetWindow* showTextDocument(const QString& title, const std::u16string& text);
   void showPreferences();
@@ -75,14 +82,16 @@ class Application : public QObject {
  private:
   WorksheetWindow* addWindow(WorksheetWindow* window);
   QString nextUntitledName();
+  WorksheetWindow* showHelpSheet(const QString& resource, const QString& helpName,
+                                 const QString& title);
 
   Dialogs& dialogs_;
   std::vector<WorksheetWindow*> windows_;
   int untitled_ = 0;
   bool busy_ = false;
-  QPointer<WorksheetWindow> help_;
   QPointer<WorksheetWindow> plotDocument_;
   QPointer<PreferencesWindow> preferences_;
+  QPointer<FunctionBrowser> browser_;
 };
 
 // `orvanel [FILE...]`: runs the desktop application.

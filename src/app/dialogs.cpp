@@ -1,5 +1,6 @@
 #include "app/dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -90,5 +91,7 @@ bool Dialogs::print(QWidget* parent, QPrinter* printer) {
   QPrintDialog dialog(printer, parent);
   return dialog.exec() == QDialog::Accepted;
 }
+
+void Dialogs::beep() { QApplication::beep(); }
 
 }  // namespace orv::app

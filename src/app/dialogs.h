@@ -37,6 +37,8 @@ class Dialogs {
                                           const QString& title);
   // The print dialog; true to print on [printer].
   virtual bool print(QWidget* parent, QPrinter* printer);
+  // The system beep: what the user asked for cannot be done.
+  virtual void beep();
 };
 
 }  // namespace orv::app

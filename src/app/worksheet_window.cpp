@@ -20,6 +20,7 @@
 
 #include "app/application.h"
 #include "app/document_file.h"
+#include "app/function_browser.h"
 #include "app/plot_view.h"
 #include "app/plot_window.h"
 #include "app/stop_panel.h"
@@ -603,9 +604,9 @@ void WorksheetWindow::buildMenus() {
   QMenu* window = menuBar()->addMenu(tr("&Window"));
   QAction* browser =
       action(window, tr("&Function Browser"), "showFuncWindow", QKeySequence("Ctrl+Shift+F"));
-  browser->setEnabled(false);
+  connect(browser, &QAction::triggered, &app_, [this] { app_.showFunctionBrowser(); });
   window->addSeparator();
-  connect(window, &QMenu::aboutToShow, this, [this, window, browser] {
+  connect(window, &QMenu::aboutToShow, this, [this, window] {
     for (QAction* a : window->actions())
       if (a->property("windowEntry").toBool()) window->removeAction(a), a->deleteLater();
     for (WorksheetWindow* w : app_.windows()) {
@@ -619,7 +620,11 @@ void WorksheetWindow::buildMenus() {
         w->activateWindow();
       });
     }
-    (void)browser;
+    if (FunctionBrowser* b = app_.functionBrowser(); b && b->isVisible()) {
+      QAction* entry = window->addAction(b->windowTitle());
+      entry->setProperty("windowEntry", true);
+      connect(entry, &QAction::triggered, &app_, [this] { app_.showFunctionBrowser(); });
+    }
   });
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));

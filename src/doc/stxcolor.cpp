@@ -111,9 +111,9 @@ class Colourer {
 SyntaxWords::SyntaxWords(const std::vector<std::string>& addOnNames) : addOns_(addOnNames) {
   // ORDER TOKENS: the scanner's own word tables.
   for (const char* w : kKeywords) words_.insert(w);
-  for (const char* w : kBuiltinNames) words_.insert(w);
+  for (const BuiltinEntry& b : kBuiltins) words_.insert(b.name);
   // ORDER SETTINGS
-  for (const char* w : kSettingNames) words_.insert(w);
+  for (const SettingEntry& s : kSettings) words_.insert(s.name);
   for (const std::string& w : addOns_)
     if (!w.empty()) words_.insert(w);
 }

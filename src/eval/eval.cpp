@@ -143,7 +143,7 @@ bool Engine::builtin1(int op, double* result, bool* known, double x) {
   // cannot tell: the compiler may compute these functions inline or assume
   // they leave errno alone (sin, cos and tan of an infinity).
   if (std::isnan(r) && !std::isnan(x)) {
-    errmsg2(" %s() argument range error", kBuiltinNames[op - FN_ABS]);
+    errmsg2(" %s() argument range error", kBuiltins[op - FN_ABS].name);
     *known = false;
     return true;
   }

@@ -36,13 +36,12 @@ struct Word {
 };
 
 std::vector<Word> makeWords() {
-  std::vector<Word> w = {{"pi", WordKind::Constant, 0},
-                         {"Radians", WordKind::Constant, 1},
-                         {"on", WordKind::Constant, 2},
-                         {"off", WordKind::Constant, 3}};
+  std::vector<Word> w;
+  for (int i = 0; i < kNamedConstantCount; ++i)
+    w.push_back({kNamedConstants[i], WordKind::Constant, i});
   for (int i = 0; i < kKeywordCount; ++i) w.push_back({kKeywords[i], WordKind::Keyword, KW_AND + i});
   for (int i = 0; i < kBuiltinCount; ++i)
-    w.push_back({kBuiltinNames[i], WordKind::Builtin, FN_ABS + i});
+    w.push_back({kBuiltins[i].name, WordKind::Builtin, FN_ABS + i});
   std::sort(w.begin(), w.end(), [](const Word& a, const Word& b) { return a.text < b.text; });
   return w;
 }

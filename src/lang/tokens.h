@@ -69,11 +69,45 @@ inline constexpr const char* kKeywords[] = {
     "plotline", "image", "include", "slabel", "newaxis", "imagefile"};
 inline constexpr int kKeywordCount = 18;
 
+// The built-in functions, with the parameter list and the one-line
+// description the function browser shows. Token code FN_ABS + position.
+struct BuiltinEntry {
+  const char* name;
+  const char* parms;
+  const char* description;
+};
+
 // ORDER TOKENS
-inline constexpr const char* kBuiltinNames[] = {
-    "abs", "acos", "asin", "atan", "atan2", "cos",    "count", "det",  "exp", "ln",
-    "log", "rand", "read", "sin",  "sprintf", "sqrt", "sum",   "tan", "trunc", "write"};
+inline constexpr BuiltinEntry kBuiltins[] = {
+    {"abs", "n", "absolute value"},
+    {"acos", "n", "arccosine"},
+    {"asin", "n", "arcsine"},
+    {"atan", "n", "arctangent"},
+    {"atan2", "y,x", "arctangent 4 quadrant"},
+    {"cos", "angle", "cosine"},
+    {"count", "array", "number of array elements"},
+    {"det", "matrix", "determinant of square matrix"},
+    {"exp", "n", "e^n"},
+    {"ln", "n", "log base e"},
+    {"log", "n", "log base 10"},
+    {"rand", "range", "random number"},
+    {"read", "filename[,fmt,cols,len,skip,intvl]", "read data"},
+    {"sin", "angle", "sine"},
+    {"sprintf", "format,n", "formated output"},
+    {"sqrt", "n", "square root"},
+    {"sum", "expr,i,lo,hi", "summation"},
+    {"tan", "angle", "tangent"},
+    {"trunc", "n", "truncate"},
+    {"write", "filename,array[,fmt]", "write data"},
+};
 inline constexpr int kBuiltinCount = 20;
+static_assert(sizeof kBuiltins / sizeof kBuiltins[0] == kBuiltinCount);
+static_assert(FN_END - FN_ABS == kBuiltinCount);
+
+// ORDER TOKENS: the scanner's named constants; the position is the
+// constant's number (pi, the radians factor, on, off).
+inline constexpr const char* kNamedConstants[] = {"pi", "Radians", "on", "off"};
+inline constexpr int kNamedConstantCount = 4;
 
 inline bool isinfun(int code) { return code >= FN_ABS && code < FN_END; }
 

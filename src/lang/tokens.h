@@ -39,7 +39,7 @@ enum Token : int32_t {
   KW_SLABEL,
   KW_NEWAXIS,
   KW_IMAGEFILE,
-  FN_ABS = 200,  // built-in codes: 200 + position in kBuiltinNames
+  FN_ABS = 200,  // built-in codes: 200 + position in kBuiltins
   FN_ACOS,
   FN_ASIN,
   FN_ATAN,

@@ -80,13 +80,11 @@ class Compiler {
         c->pure = c->operand->pure;
         return c;
       }
-      default: {
-        auto* c = make<TruthNode>();
-        // A comparison goes to evalbinary directly, past EvalExpr.
-        c->operand = isComparison(n->op) ? binary(n, dirty) : value(n, dirty);
-        c->pure = c->operand->pure;
-        return c;
-      }
+      default:
+        // A value read as a condition (truthOf): condPart reads any value
+        // so. A comparison goes to evalbinary directly, past EvalExpr.
+        if (isComparison(n->op)) return binary(n, dirty);
+        return value(n, dirty);
     }
   }
 
@@ -278,14 +276,16 @@ class Compiler {
   CNode* binary(ExprNode* n, bool& dirty) {
     const int op = n->op;
     ExprNode* l = n->left;
-    ExprNode* r = isBuiltin1(op) ? nullptr : n->right;
+    ExprNode* r = n->right;
     auto constantOperand = [&](ExprNode* x) { return x && x->op == CON && !isLive(x); };
+    const bool leftConstant = constantOperand(l);
+    const bool rightConstant = isBuiltin1(op) || constantOperand(r);
     // Both operands constant: the value now, when it cannot be an error.
-    if (isArithmetic(op) && constantOperand(l) && constantOperand(r)) {
+    if (isArithmetic(op) && leftConstant && rightConstant) {
       double v;
       if (binaryValue(e_, op, l->value, r->value, &v)) return constant(v);
     }
-    BinaryNodeBase* c = makeBinary(op);
+    BinaryNodeBase* c = makeBinary(op, leftConstant ? 2 : rightConstant ? 1 : 0);
     c->op = op;
     bool pure = isArithmetic(op) || isTotalBuiltin(op);
     auto operand = [&](ExprNode* x, const CNode** slot, double* k) {
@@ -309,28 +309,40 @@ class Compiler {
     return c;
   }
 
-  BinaryNodeBase* makeBinary(int op) {
+  template <int Op>
+  BinaryNodeBase* makeShaped(int shape) {
+    switch (shape) {
+      case 1:
+        return make<BinaryNode<Op, 1>>();
+      case 2:
+        return make<BinaryNode<Op, 2>>();
+      default:
+        return make<BinaryNode<Op, 0>>();
+    }
+  }
+
+  BinaryNodeBase* makeBinary(int op, int shape) {
     switch (op) {
       case '+':
-        return make<BinaryNode<'+'>>();
+        return makeShaped<'+'>(shape);
       case '-':
-        return make<BinaryNode<'-'>>();
+        return makeShaped<'-'>(shape);
       case '*':
-        return make<BinaryNode<'*'>>();
+        return makeShaped<'*'>(shape);
       case '/':
-        return make<BinaryNode<'/'>>();
+        return makeShaped<'/'>(shape);
       case '^':
-        return make<BinaryNode<'^'>>();
+        return makeShaped<'^'>(shape);
       case '<':
-        return make<BinaryNode<'<'>>();
+        return makeShaped<'<'>(shape);
       case '>':
-        return make<BinaryNode<'>'>>();
+        return makeShaped<'>'>(shape);
       case GE:
-        return make<BinaryNode<GE>>();
+        return makeShaped<GE>(shape);
       case LE:
-        return make<BinaryNode<LE>>();
+        return makeShaped<LE>(shape);
       default:
-        return make<BinaryNode<0>>();
+        return makeShaped<0>(shape);
     }
   }
 
@@ -391,10 +403,12 @@ bool SymbolIndexNode::eval(Engine& e, const CNode& c, double* r) {
         const int64_t f = def->count;
         std::optional<int64_t> i = elementOf(v[0]);
         std::optional<int64_t> j = elementOf(v[1]);
-        if (i && j && *j < f && !(f > 0 && *i > (INT64_MAX - *j - 1) / f)) {
-          int64_t linear = *i * f + *j;
-          if (linear < def->left->count) element = &def->left->block[linear];
-        }
+        // The row may lie beyond the block, and the linear index past what
+        // counts: no element then (evalfold's test, without a division).
+        int64_t row = 0, linear = 0;
+        if (i && j && *j < f && !__builtin_mul_overflow(*i, f, &row) &&
+            !__builtin_add_overflow(row, *j + 1, &linear) && linear - 1 < def->left->count)
+          element = &def->left->block[linear - 1];
       }
       if (direct) {
         if (element) {
@@ -445,7 +459,7 @@ bool SymbolIndexNode::eval(Engine& e, const CNode& c, double* r) {
         frame.right = e.gparms;
         e.gparms = &frame;
         ++s->depth;
-        bool known = inBounds && e.runDefinition(formula, n.formulaLink, r);
+        bool known = inBounds && runLinked(e, formula, n.formulaLink, r);
         --s->depth;
         e.gparms = frame.right;
         if (!known && !e.uknvar) e.uknvar = s;

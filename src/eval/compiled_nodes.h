@@ -10,6 +10,39 @@
 
 namespace orv {
 
+// EvalExpr's look at the poll, the stop flag and the stack, at the nodes
+// that keep it: calls and definitions.
+[[gnu::always_inline]] inline bool enter(Engine& e) {
+  e.cmdper();
+  if (e.stop) return false;
+  if (e.stackExhausted()) {
+    e.errmsg(" evaluation too deeply nested");
+    return false;
+  }
+  return true;
+}
+
+// EvalExpr(def) for the definition of a symbol, through the link of the
+// node that names it.
+[[gnu::always_inline]] inline bool runLinked(Engine& e, ExprNode* def, DefLink& link, double* r) {
+  if (def && def == link.def && link.generation == e.codeGeneration_) {
+    if (!enter(e)) return false;
+    return link.code->entry->fn(e, *link.code->entry, r);
+  }
+  return e.runDefinition(def, link, r);
+}
+
+// The same inside a call, which has polled and looked at the stack: the
+// definition runs at the call's depth, so only the stop flag can differ.
+[[gnu::always_inline]] inline bool runLinkedInCall(Engine& e, ExprNode* def, DefLink& link,
+                                                   double* r) {
+  if (def && def == link.def && link.generation == e.codeGeneration_) {
+    if (e.stop) return false;
+    return link.code->entry->fn(e, *link.code->entry, r);
+  }
+  return e.runDefinition(def, link, r);
+}
+
 // Runs [c] as a value part of a rule.
 inline auto part(Engine& e, const CNode* c) {
   return [&e, c](double* v) { return run(e, *c, v); };
@@ -78,14 +111,30 @@ struct VarNode : CNode {
       return true;
     }
     return symbolOf(
-        e, s, [&](double* v) { return e.runDefinition(s->def, n.link, v); }, r);
+        e, s, [&](double* v) { return runLinked(e, s->def, n.link, v); }, r);
   }
 };
 
 struct ParmNode : CNode {
   ExprNode* tree = nullptr;
   static bool eval(Engine& e, const CNode& c, double* r) {
-    return e.evalparm(static_cast<const ParmNode&>(c).tree, r);
+    const auto& n = static_cast<const ParmNode&>(c);
+    // A known argument of a well-formed frame: what evalparm finds, read
+    // in place.
+    ExprNode* frame = e.gparms;
+    if (frame && frame->left) {
+      ExprNode* l = frame->left;
+      int i = n.tree->parm;
+      while (i > 0 && l->op == LIST && l->right) {
+        l = l->right;
+        --i;
+      }
+      if (i == 0 && l->op == LIST && l->left && l->left->op == CON) {
+        *r = l->left->value;
+        return true;
+      }
+    }
+    return e.evalparm(n.tree, r);
   }
 };
 
@@ -98,21 +147,24 @@ struct BinaryNodeBase : CNode {
   double leftValue = 0, rightValue = 0;
 };
 
-template <int Op>
+// Shape: 0 both operands compiled (or a live constant), 1 a constant right
+// operand, 2 a constant left operand.
+template <int Op, int Shape = 0>
 struct BinaryNode : BinaryNodeBase {
   static bool eval(Engine& e, const CNode& c, double* r) {
     const auto& n = static_cast<const BinaryNodeBase&>(c);
-    auto operand = [&e](const CNode* x, double k) {
-      return [&e, x, k](double* v) {
-        if (!x) {
-          *v = k;
-          return true;
-        }
-        return run(e, *x, v);
+    auto constant = [](double k) {
+      return [k](double* v) {
+        *v = k;
+        return true;
       };
     };
-    return binaryOf(e, Op ? Op : n.op, operand(n.left, n.leftValue), operand(n.right, n.rightValue),
-                    r);
+    if constexpr (Shape == 1)
+      return binaryOf(e, Op ? Op : n.op, part(e, n.left), constant(n.rightValue), r);
+    else if constexpr (Shape == 2)
+      return binaryOf(e, Op ? Op : n.op, constant(n.leftValue), part(e, n.right), r);
+    else
+      return binaryOf(e, Op ? Op : n.op, part(e, n.left), part(e, n.right), r);
   }
 };
 
@@ -155,17 +207,6 @@ struct KnownNode : CNode {
     const auto& n = static_cast<const KnownNode&>(c);
     int t;
     knownOf(e, n.wantKnown, part(e, n.operand), &t);
-    *r = t;
-    return true;
-  }
-};
-
-// A value read as a condition.
-struct TruthNode : CNode {
-  const CNode* operand = nullptr;
-  static bool eval(Engine& e, const CNode& c, double* r) {
-    int t;
-    if (!truthOf(part(e, static_cast<const TruthNode&>(c).operand), &t)) return false;
     *r = t;
     return true;
   }
@@ -267,14 +308,15 @@ struct CallNode : CNode {
   mutable DefLink link;
   static bool eval(Engine& e, const CNode& c, double* r) {
     const auto& n = static_cast<const CallNode&>(c);
-    if (!e.enterEval()) return false;
+    if (!enter(e)) return false;
     return callOf(
         e, n.list, n.count, [&](int k, ExprNode*, double* v) { return run(e, *n.args[k], v); },
         [&](double* v) {
-          if (!e.enterEval()) return false;
+          // EvalExpr(f): the arguments may have set the stop flag.
+          if (e.stop) return false;
           Symbol* f = n.function;
           return symbolOf(
-              e, f, [&](double* w) { return e.runDefinition(f->def, n.link, w); }, v);
+              e, f, [&](double* w) { return runLinkedInCall(e, f->def, n.link, w); }, v);
         },
         r);
   }

@@ -13,7 +13,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "lang/engine.h"
 
@@ -231,7 +231,7 @@ inline bool sequenceOf(Engine& e, First&& first, Second&& second, double* result
 template <class Definition>
 [[gnu::always_inline]] inline bool symbolOf(Engine& e, Symbol* s, Definition&& definition,
                                             double* result) {
-  if (e.toodeep(s)) return false;
+  if (s->depth >= 1 && e.toodeep(s)) return false;
   bool known;
   if (s->ndims < 1) {
     ++s->depth;
@@ -250,8 +250,8 @@ template <class Definition>
 class FrameArgs {
  public:
   explicit FrameArgs(int count) {
-    if (count > kInline) heap_.resize(2 * static_cast<std::size_t>(count));
-    nodes_ = count > kInline ? heap_.data() : inline_;
+    if (count > kInline) heap_.reset(new ExprNode[2 * static_cast<std::size_t>(count)]);
+    nodes_ = count > kInline ? heap_.get() : inline_;
   }
   FrameArgs(const FrameArgs&) = delete;
   FrameArgs& operator=(const FrameArgs&) = delete;
@@ -275,7 +275,7 @@ class FrameArgs {
  private:
   static constexpr int kInline = 6;
   ExprNode inline_[2 * kInline];
-  std::vector<ExprNode> heap_;
+  std::unique_ptr<ExprNode[]> heap_;
   ExprNode* nodes_;
 };
 

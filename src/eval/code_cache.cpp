@@ -17,6 +17,7 @@ struct Engine::CodeCache {
   // Code dropped while it may still be running (a definition freed during
   // its own evaluation); freed with the cache.
   std::vector<std::unique_ptr<Code>> retired;
+  bool disabled = false;  // every evaluation by the tree
 };
 
 namespace {
@@ -44,11 +45,23 @@ bool worthCompiling(const ExprNode* def) {
 
 }  // namespace
 
+namespace {
+
+void makeCache(std::unique_ptr<Engine::CodeCache, void (*)(Engine::CodeCache*)>& cache) {
+  if (!cache) cache = {new Engine::CodeCache, [](Engine::CodeCache* c) { delete c; }};
+}
+
+}  // namespace
+
+void setCompiledEvaluation(Engine& e, bool enabled) {
+  makeCache(e.codeCache_);
+  e.codeCache_->disabled = !enabled;
+}
+
 const Code* Engine::codeFor(ExprNode* def) {
   if (!worthCompiling(def)) return nullptr;
-  if (!codeCache_) {
-    codeCache_ = {new CodeCache, [](CodeCache* c) { delete c; }};
-  }
+  makeCache(codeCache_);
+  if (codeCache_->disabled) return nullptr;
   auto [it, added] = codeCache_->entries.try_emplace(def);
   if (added) ++codeCount_;
   CodeCache::Entry& entry = it->second;
@@ -81,7 +94,7 @@ bool Engine::runDefinition(ExprNode* def, DefLink& link, double* result) {
 std::unique_ptr<Code, void (*)(Code*)> Engine::compileTransient(ExprNode* n,
                                                                 std::span<ExprNode* const> live) {
   std::unique_ptr<Code, void (*)(Code*)> none{nullptr, [](Code* c) { delete c; }};
-  if (!n || !worthCompiling(n)) return none;
+  if (!n || !worthCompiling(n) || (codeCache_ && codeCache_->disabled)) return none;
   return {compileTree(*this, n, live).release(), [](Code* c) { delete c; }};
 }
 
@@ -107,7 +120,11 @@ void Engine::dropCode(ExprNode* n) {
 }
 
 void Engine::clearCode() {
-  codeCache_.reset();
+  if (codeCache_) {
+    bool disabled = codeCache_->disabled;
+    codeCache_.reset();
+    if (disabled) setCompiledEvaluation(*this, false);
+  }
   codeCount_ = 0;
   ++codeGeneration_;
 }

@@ -285,8 +285,19 @@ class Compiler {
       double v;
       if (binaryValue(e_, op, l->value, r->value, &v)) return constant(v);
     }
-    BinaryNodeBase* c = makeBinary(op, leftConstant ? 2 : rightConstant ? 1 : 0);
+    const bool parmAndConstant = l && l->op == PARM && rightConstant && !leftConstant;
+    BinaryNodeBase* c = makeBinary(op, leftConstant      ? 2
+                                       : parmAndConstant ? 3
+                                       : rightConstant   ? 1
+                                                         : 0);
     c->op = op;
+    if (parmAndConstant) {
+      c->leftParm = l;
+      c->leftCheck = dirty;
+      dirty = true;
+      if (!isBuiltin1(op)) c->rightValue = r->value;
+      return c;
+    }
     bool pure = isArithmetic(op) || isTotalBuiltin(op);
     auto operand = [&](ExprNode* x, const CNode** slot, double* k) {
       if (constantOperand(x)) {
@@ -312,6 +323,8 @@ class Compiler {
   template <int Op>
   BinaryNodeBase* makeShaped(int shape) {
     switch (shape) {
+      case 3:
+        return make<BinaryNode<Op, 3>>();
       case 1:
         return make<BinaryNode<Op, 1>>();
       case 2:

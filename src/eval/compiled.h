@@ -51,6 +51,10 @@ struct DefLink {
   uint64_t generation = 0;
 };
 
+// Off: the engine evaluates everything by the tree, for comparisons of the
+// two evaluators. On by default.
+void setCompiledEvaluation(Engine& e, bool enabled);
+
 // Compiles [n] as EvalExpr would evaluate it; the nodes of [live] are
 // constants whose values change between runs of the code.
 std::unique_ptr<Code> compileTree(Engine& e, ExprNode* n, std::span<ExprNode* const> live = {});

@@ -115,26 +115,28 @@ struct VarNode : CNode {
   }
 };
 
+// evalparm(tree): a known argument of a well-formed frame is read in place.
+[[gnu::always_inline]] inline bool parameter(Engine& e, ExprNode* tree, double* r) {
+  ExprNode* frame = e.gparms;
+  if (frame && frame->left) {
+    ExprNode* l = frame->left;
+    int i = tree->parm;
+    while (i > 0 && l->op == LIST && l->right) {
+      l = l->right;
+      --i;
+    }
+    if (i == 0 && l->op == LIST && l->left && l->left->op == CON) {
+      *r = l->left->value;
+      return true;
+    }
+  }
+  return e.evalparm(tree, r);
+}
+
 struct ParmNode : CNode {
   ExprNode* tree = nullptr;
   static bool eval(Engine& e, const CNode& c, double* r) {
-    const auto& n = static_cast<const ParmNode&>(c);
-    // A known argument of a well-formed frame: what evalparm finds, read
-    // in place.
-    ExprNode* frame = e.gparms;
-    if (frame && frame->left) {
-      ExprNode* l = frame->left;
-      int i = n.tree->parm;
-      while (i > 0 && l->op == LIST && l->right) {
-        l = l->right;
-        --i;
-      }
-      if (i == 0 && l->op == LIST && l->left && l->left->op == CON) {
-        *r = l->left->value;
-        return true;
-      }
-    }
-    return e.evalparm(n.tree, r);
+    return parameter(e, static_cast<const ParmNode&>(c).tree, r);
   }
 };
 
@@ -142,13 +144,15 @@ struct ParmNode : CNode {
 // from the node. A constant operand is read in place, as the tree does.
 struct BinaryNodeBase : CNode {
   int op = 0;
-  const CNode* left = nullptr;  // null: the constant leftValue
+  const CNode* left = nullptr;
   const CNode* right = nullptr;
   double leftValue = 0, rightValue = 0;
+  ExprNode* leftParm = nullptr;  // shape 3
+  bool leftCheck = false;        // shape 3: the left operand's check
 };
 
 // Shape: 0 both operands compiled (or a live constant), 1 a constant right
-// operand, 2 a constant left operand.
+// operand, 2 a constant left operand, 3 a parameter and a constant.
 template <int Op, int Shape = 0>
 struct BinaryNode : BinaryNodeBase {
   static bool eval(Engine& e, const CNode& c, double* r) {
@@ -159,7 +163,13 @@ struct BinaryNode : BinaryNodeBase {
         return true;
       };
     };
-    if constexpr (Shape == 1)
+    if constexpr (Shape == 3) {
+      auto left = [&](double* v) {
+        if (n.leftCheck && e.stop) return false;
+        return parameter(e, n.leftParm, v);
+      };
+      return binaryOf(e, Op ? Op : n.op, left, constant(n.rightValue), r);
+    } else if constexpr (Shape == 1)
       return binaryOf(e, Op ? Op : n.op, part(e, n.left), constant(n.rightValue), r);
     else if constexpr (Shape == 2)
       return binaryOf(e, Op ? Op : n.op, constant(n.leftValue), part(e, n.right), r);

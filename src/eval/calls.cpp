@@ -31,9 +31,14 @@ bool Engine::toodeep(Symbol* s) {
   return false;
 }
 
+// A plain variable met by the tree is mostly met once: only functions and
+// array formulas go to compiled code from here (compiled code reaches the
+// code of any definition through its links).
 bool Engine::evalvar(Symbol* s, double* result) {
   return symbolOf(
-      *this, s, [&](double* v) { return evalDefinition(s->def, v); }, result);
+      *this, s,
+      [&](double* v) { return s->nparams > 0 ? evalDefinition(s->def, v) : EvalExpr(s->def, v); },
+      result);
 }
 
 bool Engine::evalcall(ExprNode* n, double* result) {

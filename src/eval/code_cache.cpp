@@ -109,6 +109,7 @@ bool Engine::runTransient(const Code& code, bool checkStack, double* result) {
 }
 
 void Engine::dropCode(ExprNode* n) {
+  if (!worthCompiling(n)) return;  // never compiled, so never a key
   auto it = codeCache_->entries.find(n);
   if (it == codeCache_->entries.end()) return;
   if (it->second.code) {

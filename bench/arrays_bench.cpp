@@ -10,8 +10,12 @@ namespace {
 // One million element reads, each in a loop step with two assignments.
 void BM_StoredArrayLoop(benchmark::State& state) {
   const std::string n = std::to_string(state.range(0));
-  runSheet(state, std::string("b[i] = i dim[").append(n).append("]\nv := b\nn = ").append(n).append(
-                      "\ni := 0 ,, s := 0 ,, (i := i + 1 ,, s := s + v[i]) while i < n\ns=\n"));
+  runSheet(state,
+           std::string("b[i] = i dim[")
+               .append(n)
+               .append("]\nv := b\nn = ")
+               .append(n)
+               .append("\ni := 0 ,, s := 0 ,, (i := i + 1 ,, s := s + v[i]) while i < n\ns=\n"));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_StoredArrayLoop)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -34,16 +38,55 @@ BENCHMARK(BM_StoreFormulaArray)->Arg(1000000)->Unit(benchmark::kMillisecond)->Us
 
 void BM_BuildMatrix(benchmark::State& state) {
   const std::string n = std::to_string(state.range(0));
-  runSheet(state, std::string("a[i, j] = i * 0.5 + j dim[").append(n).append(", ").append(n).append(
-                      "]\nm := a\nm[").append(n).append(", ").append(n).append("]=\n"));
+  runSheet(state, std::string("a[i, j] = i * 0.5 + j dim[")
+                      .append(n)
+                      .append(", ")
+                      .append(n)
+                      .append("]\nm := a\nm[")
+                      .append(n)
+                      .append(", ")
+                      .append(n)
+                      .append("]=\n"));
   state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(0));
 }
 BENCHMARK(BM_BuildMatrix)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The comparison with NumPy: a matrix of sin(i)*cos(j) stored with
+// ':=' and summed element by element.
+void BM_StoreAndSumMatrix(benchmark::State& state) {
+  const std::string n = std::to_string(state.range(0));
+  runSheet(state, std::string("a[i, j] = sin(i)*cos(j) dim[")
+                      .append(n)
+                      .append(", ")
+                      .append(n)
+                      .append("]\nm := a\nsum(sum(m[i, j], j, 1, ")
+                      .append(n)
+                      .append("), i, 1, ")
+                      .append(n)
+                      .append(")=\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(0));
+}
+BENCHMARK(BM_StoreAndSumMatrix)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Element reads of a stored vector in a sum, and of an array formula.
+void BM_SumStoredVector(benchmark::State& state) {
+  const std::string n = std::to_string(state.range(0));
+  runSheet(state, std::string("b[i] = i dim[")
+                      .append(n)
+                      .append("]\nv := b\nsum(v[i] + b[i], i, 1, ")
+                      .append(n)
+                      .append(")=\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_SumStoredVector)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_Determinant(benchmark::State& state) {
   const std::string n = std::to_string(state.range(0));
-  runSheet(state, std::string("a[i, j] = 1 / (i + j) + (i == j) dim[").append(n).append(", ").append(n).append(
-                      "]\nm := a\ndet(m)=\n"));
+  runSheet(state, std::string("a[i, j] = 1 / (i + j) + (i == j) dim[")
+                      .append(n)
+                      .append(", ")
+                      .append(n)
+                      .append("]\nm := a\ndet(m)=\n"));
 }
 BENCHMARK(BM_Determinant)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -23,7 +23,27 @@ void BM_Fibonacci(benchmark::State& state) {
                       .append(std::to_string(state.range(0)))
                       .append(")=\n"));
 }
-BENCHMARK(BM_Fibonacci)->Arg(25)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Fibonacci)->Arg(25)->Arg(27)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Calls with many arguments, some unknown and passed by name.
+void BM_ManyArguments(benchmark::State& state) {
+  runSheet(state, std::string("g(a, b, c, d, e, f, h, k) = a + b*c - d + e*f - h + k\n"
+                              "sum(g(i, 1, 2, i, 3, 4, i, q), i, 1, ")
+                      .append(std::to_string(state.range(0)))
+                      .append(")=\nq = 1\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ManyArguments)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A loop whose steps assign: the while body runs compiled, ':=' as the tree.
+void BM_WhileLoop(benchmark::State& state) {
+  runSheet(state,
+           std::string("n = ")
+               .append(std::to_string(state.range(0)))
+               .append("\ni := 0 ,, s := 0 ,, (i := i + 1 ,, s := s + i^2) while i < n\ns=\n"));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_WhileLoop)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 10,000 lines: 5,000 definitions and 5,000 evaluation requests with old
 // results to replace, as a worksheet that has been run before.

@@ -4,32 +4,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "eval/semantics.h"
 #include "lang/engine.h"
 #include "lang/whole_number.h"
 
 namespace orv {
 
-// a[i]: the index is evaluated apart from any outer indices, then pushed in
-// front of them while the base is evaluated.
 bool Engine::evalidx(ExprNode* n, double* result) {
-  ExprNode* saved = gindex;
-  gindex = nullptr;
-  double v;
-  bool known = EvalExpr(n->right, &v);
-  if (!known) {
-    gindex = saved;
-    gdim = 0;
-    gmissidx = 0;
-    return false;
-  }
-  gvec = nullptr;
-  ExprNode* c = makecon(v);
-  gindex = makexpr(c, LIST, saved);
-  known = EvalExpr(n->left, result);
-  freenode(gindex);
-  freenode(c);
-  gindex = saved;
-  return known;
+  return indexOf(
+      *this, [&](double* v) { return EvalExpr(n->right, v); },
+      [&](double* v) { return EvalExpr(n->left, v); }, result);
 }
 
 // An array symbol takes its indices off the stack and evaluates its formula
@@ -49,6 +33,7 @@ bool Engine::evalavar(Symbol* s, double* result) {
   gindex = rest;
 
   ExprNode* frame = nullptr;
+  ExprNode frameNode;
   ExprNode* appendedAfter = nullptr;
   if (taken) {
     if (gparms && s->nparams > 0 && gparms->left) {
@@ -56,7 +41,10 @@ bool Engine::evalavar(Symbol* s, double* result) {
       while (appendedAfter->right) appendedAfter = appendedAfter->right;
       appendedAfter->right = taken;
     } else {
-      frame = makexpr(taken, LIST, gparms);
+      frameNode.op = LIST;
+      frameNode.left = taken;
+      frameNode.right = gparms;
+      frame = &frameNode;
       gparms = frame;
     }
   }
@@ -71,14 +59,13 @@ bool Engine::evalavar(Symbol* s, double* result) {
   if (k < n)
     gmissidx = n - k;
   else if (inBounds)
-    known = EvalExpr(formula, result);
+    known = evalDefinition(formula, result);
   --s->depth;
 
   if (last) last->right = rest;
   gindex = taken ? taken : rest;
   if (frame) {
     gparms = frame->right;
-    freenode(frame);
   } else if (appendedAfter) {
     appendedAfter->right = nullptr;
   }
@@ -179,11 +166,16 @@ bool Engine::evalfold(ExprNode* n, double* result) {
   // The row may lie beyond the block; the product then overflows, and the
   // block's own bound check could be fooled by what wraps.
   if (f > 0 && *i > (INT64_MAX - *j - 1) / f) return false;
-  ExprNode* linear = makecon(static_cast<double>(*i * f + *j + 1));
-  gindex = makexpr(linear, LIST, first->right->right);
+  ExprNode linear;
+  linear.op = CON;
+  linear.value = static_cast<double>(*i * f + *j + 1);
+  linear.right = nullptr;
+  ExprNode link;
+  link.op = LIST;
+  link.left = &linear;
+  link.right = first->right->right;
+  gindex = &link;
   bool known = EvalExpr(n->left, result);
-  freenode(gindex);
-  freenode(linear);
   gindex = first;
   return known;
 }
@@ -222,11 +214,16 @@ bool Engine::evalrng(ExprNode* n, double* result) {
   double i = gindex->left->value;
   if (size > 0 && i > static_cast<double>(size)) return false;
   ExprNode* head = gindex;
-  ExprNode* shifted = makecon(i + lo - 1);
-  gindex = makexpr(shifted, LIST, head->right);
+  ExprNode shifted;
+  shifted.op = CON;
+  shifted.value = i + lo - 1;
+  shifted.right = nullptr;
+  ExprNode link;
+  link.op = LIST;
+  link.left = &shifted;
+  link.right = head->right;
+  gindex = &link;
   bool known = EvalExpr(n->left, result);
-  freenode(gindex);
-  freenode(shifted);
   gindex = head;
   return known;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "lang/engine.h"
 
@@ -114,29 +115,46 @@ ExprNode* Engine::buildarr(ExprNode* e, int64_t n, double** first) {
 }
 
 // Computes the remaining elements in row-major order, the last index
-// varying fastest.
+// varying fastest. The element e[k1]...[kd] is built once with constant
+// indices that each step changes, and runs compiled.
 void Engine::fillarr(double** cursor, int64_t n, ExprNode* node, ExprNode* e) {
-  ExprNode* k = makecon(1);
-  ExprNode* t = makexpr(e, IDX, k);
-  if (node->op == FOLD) {
-    for (int64_t i = 1; i <= n && !stop; ++i) {
-      k->value = static_cast<double>(i);
-      fillarr(cursor, node->count, node->left, t);
-    }
-  } else {
-    int64_t i = 1;
-    if (*cursor == node->block) {
-      ++*cursor;  // element 1 was computed by buildarr
-      i = 2;
-    }
-    for (; i <= n && !stop; ++i) {
-      k->value = static_cast<double>(i);
-      double v;
-      *(*cursor)++ = EvalExpr(t, &v) ? v : kNan04;
-    }
+  std::vector<int64_t> sizes{n};
+  ExprNode* vec = node;
+  for (; vec->op == FOLD; vec = vec->left) sizes.push_back(vec->count);
+  const std::size_t d = sizes.size();
+  std::vector<ExprNode*> ks(d);
+  std::vector<ExprNode*> levels(d);
+  ExprNode* element = e;
+  for (std::size_t k = 0; k < d; ++k) {
+    ks[k] = makecon(1);
+    element = levels[k] = makexpr(element, IDX, ks[k]);
   }
-  freenode(t);
-  freenode(k);
+  auto code = compileTransient(element, ks);
+  // Element 1 was computed by buildarr.
+  std::vector<int64_t> at(d, 1);
+  bool skip = *cursor == vec->block;
+  bool firstStep = true;
+  for (;;) {
+    if (skip) {
+      skip = false;
+      ++*cursor;
+    } else {
+      if (stop) break;
+      for (std::size_t k = 0; k < d; ++k) ks[k]->value = static_cast<double>(at[k]);
+      double v;
+      bool known = code ? runTransient(*code, firstStep, &v) : EvalExpr(element, &v);
+      firstStep = false;
+      *(*cursor)++ = known ? v : kNan04;
+    }
+    std::size_t k = d;
+    while (k > 0 && at[k - 1] == sizes[k - 1]) at[--k] = 1;
+    if (k == 0) break;
+    ++at[k - 1];
+  }
+  for (std::size_t k = d; k-- > 0;) {
+    freenode(levels[k]);
+    freenode(ks[k]);
+  }
 }
 
 // x := value

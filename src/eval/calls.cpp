@@ -2,8 +2,10 @@
 // recursion guard, sum() and rand().
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <random>
 
+#include "eval/semantics.h"
 #include "lang/engine.h"
 
 namespace orv {
@@ -29,57 +31,22 @@ bool Engine::toodeep(Symbol* s) {
   return false;
 }
 
+// A plain variable met by the tree is mostly met once: only functions and
+// array formulas go to compiled code from here (compiled code reaches the
+// code of any definition through its links).
 bool Engine::evalvar(Symbol* s, double* result) {
-  if (toodeep(s)) return false;
-  bool known;
-  if (s->ndims < 1) {
-    ++s->depth;
-    known = EvalExpr(s->def, result);
-    --s->depth;
-  } else {
-    known = evalavar(s, result);
-  }
-  if (!known && !uknvar) uknvar = s;
-  return known;
-}
-
-// The argument list of a call: known arguments become constants, the others
-// stay as their own expressions and are evaluated where they are used.
-ExprNode* Engine::evalparms(ExprNode* list) {
-  ExprNode* savedIndex = gindex;
-  int savedMissing = gmissidx;
-  gindex = nullptr;
-  ExprNode* head = nullptr;
-  ExprNode** tail = &head;
-  for (ExprNode* l = list; l; l = l->right) {
-    if (l->op != LIST) {
-      BugAlert("evalparms bad list op=%ld", l->op);
-      break;
-    }
-    double v;
-    ExprNode* arg = l->left;
-    ExprNode* item = arg && arg->op == CON ? makecon(arg->value)
-                     : EvalExpr(arg, &v)   ? makecon(v)
-                                           : arg;
-    *tail = makexpr(item, LIST, nullptr);
-    tail = &(*tail)->right;
-  }
-  getstr = nullptr;
-  gmissidx = savedMissing;
-  if (!savedMissing) uknvar = nullptr;
-  gindex = savedIndex;
-  return head;
+  return symbolOf(
+      *this, s,
+      [&](double* v) { return s->nparams > 0 ? evalDefinition(s->def, v) : EvalExpr(s->def, v); },
+      result);
 }
 
 bool Engine::evalcall(ExprNode* n, double* result) {
-  ExprNode* args = evalparms(n->right);
-  ExprNode* frame = makexpr(args, LIST, gparms);
-  gparms = frame;
-  bool known = EvalExpr(n->left, result);
-  gparms = frame->right;
-  freenode(frame);
-  freeparms(args);
-  return known;
+  int count = 0;
+  for (ExprNode* l = n->right; l; l = l->right) ++count;
+  return callOf(
+      *this, n->right, count, [&](int, ExprNode* arg, double* v) { return EvalExpr(arg, v); },
+      [&](double* v) { return EvalExpr(n->left, v); }, result);
 }
 
 ExprNode* Engine::getparm(int i) {
@@ -121,31 +88,18 @@ bool Engine::evalparm(ExprNode* n, double* result) {
 // sum(body, index, lo, hi): the index symbol holds a counter constant while
 // the body is evaluated for lo, lo + 1, ... up to hi.
 bool Engine::evalsum(ExprNode* n, double* result) {
-  ExprNode* index = n->right->left;
   ExprNode* bounds = n->right->right;
-  ExprNode* savedIndex = gindex;
-  gindex = nullptr;
-  double lo = 0, hi = 0;
-  bool bounds_known = EvalExpr(bounds->left, &lo) && EvalExpr(bounds->right, &hi);
-  gindex = savedIndex;
-  gmissidx = 0;
-  if (!index || index->op != VAR) return false;
-  Symbol* s = index->sym;
-  ExprNode* savedDef = s->def;
-  ExprNode* counter = makecon(lo);
-  s->def = counter;
-  double total = 0;
-  bool known = bounds_known;
-  while (known && hi >= counter->value) {
-    double term;
-    known = EvalExpr(n->left, &term);
-    if (known) total += term;
-    counter->value += 1.0;
-  }
-  *result = total;
-  freenode(counter);
-  s->def = savedDef;
-  return known;
+  // From the second step on, the body runs compiled.
+  std::unique_ptr<Code, void (*)(Code*)> body{nullptr, nullptr};
+  int64_t steps = 0;
+  return sumOf(
+      *this, n, [&](int k, double* v) { return EvalExpr(k ? bounds->right : bounds->left, v); },
+      [&](double* v) {
+        if (++steps == 2) body = compileTransient(n->left);
+        if (!body) return EvalExpr(n->left, v);
+        return runTransient(*body, steps == 2, v);
+      },
+      result);
 }
 
 // rand(x): a value in [0, x) from a 31-bit generator seeded from the system's

@@ -1,5 +1,6 @@
 // Conditions with three-valued logic, guarded values, alternatives and
 // loops. A condition is known or unknown; unknown is not false.
+#include "eval/semantics.h"
 #include "lang/engine.h"
 
 namespace orv {
@@ -10,114 +11,72 @@ bool Engine::evalbool(ExprNode* n, int* truth) {
     errmsg(" evaluation too deeply nested");
     return false;
   }
+  auto cond = [this](ExprNode* x) { return [this, x](int* t) { return evalbool(x, t); }; };
+  auto value = [this](ExprNode* x) { return [this, x](double* v) { return EvalExpr(x, v); }; };
   switch (n->op) {
-    case KW_AND: {
-      int a = 0, b = 0;
-      bool ka = evalbool(n->left, &a);
-      if (!ka && gmissidx) return false;
-      if (ka && !a) {
-        *truth = 0;
-        return true;
-      }
-      bool kb = evalbool(n->right, &b);
-      if (kb && !b) {
-        *truth = 0;
-        return true;
-      }
-      if (!ka || !kb) return false;
-      *truth = 1;
-      return true;
-    }
-    case KW_OR: {
-      int a = 0, b = 0;
-      bool ka = evalbool(n->left, &a);
-      if (!ka && gmissidx) return false;
-      if (ka && a) {
-        *truth = 1;
-        return true;
-      }
-      bool kb = evalbool(n->right, &b);
-      if (kb && b) {
-        *truth = 1;
-        return true;
-      }
-      if (!ka || !kb) return false;
-      *truth = 0;
-      return true;
-    }
-    case KW_NOT: {
-      int a;
-      if (!evalbool(n->right, &a)) return false;
-      *truth = !a;
-      return true;
-    }
+    case KW_AND:
+      return andOf(*this, cond(n->left), cond(n->right), truth);
+    case KW_OR:
+      return orOf(*this, cond(n->left), cond(n->right), truth);
+    case KW_NOT:
+      return notOf(cond(n->right), truth);
     case KW_KNOWN:
-    case KW_UNKNOWN: {
-      double v;
-      bool known = EvalExpr(n->right, &v);
-      uknvar = nullptr;
-      gmissidx = 0;
-      *truth = (n->op == KW_KNOWN) == known;
-      return true;
-    }
+    case KW_UNKNOWN:
+      return knownOf(*this, n->op == KW_KNOWN, value(n->right), truth);
     case '=':
     case EQ:
     case '<':
     case '>':
     case GE:
     case LE:
-    case NE: {
-      double v;
-      if (!evalbinary(n, &v)) return false;
-      *truth = v != 0;
-      return true;
-    }
-    default: {
-      double v;
-      if (!EvalExpr(n, &v)) return false;
-      *truth = v != 0;  // a NaN is true
-      return true;
-    }
+    case NE:
+      return truthOf([&](double* v) { return evalbinary(n, v); }, truth);
+    default:
+      return truthOf(value(n), truth);
   }
 }
 
 // v when c
 bool Engine::evalwhen(ExprNode* n, double* result) {
-  int truth;
-  if (!evalbool(n->right, &truth) || !truth) return false;
-  return EvalExpr(n->left, result);
+  return whenOf([&](int* t) { return evalbool(n->right, t); },
+                [&](double* v) { return EvalExpr(n->left, v); }, result);
 }
 
-// a, b, c: the first alternative that applies. A guarded alternative whose
-// condition holds is the result even when its value is unknown.
-bool Engine::evalalternatives(ExprNode* n, double* result) {
-  for (ExprNode* l = n; l; l = l->right) {
-    if (l->op != LIST) return EvalExpr(l, result);
-    ExprNode* e = l->left;
-    if (e && e->op == KW_WHEN) {
-      int truth;
-      if (!evalbool(e->right, &truth)) return false;
-      if (truth) return EvalExpr(e->left, result);
-      continue;
-    }
-    gmissidx = 0;
-    if (EvalExpr(e, result)) return true;
-    if (gmissidx || stop) return false;
+namespace {
+
+// The alternatives of a LIST chain, as alternativesOf walks them.
+class TreeAlternatives {
+ public:
+  TreeAlternatives(Engine& e, ExprNode* n) : e_(e), n_(n) {}
+  ExprNode* begin() const { return n_; }
+  static bool valid(ExprNode* l) { return l != nullptr; }
+  static ExprNode* next(ExprNode* l) { return l->op == LIST ? l->right : nullptr; }
+  static Alternative kind(ExprNode* l) {
+    if (l->op != LIST) return Alternative::kBare;
+    return l->left && l->left->op == KW_WHEN ? Alternative::kGuarded : Alternative::kPlain;
   }
-  return false;
+  bool cond(ExprNode* l, int* truth) { return e_.evalbool(l->left->right, truth); }
+  bool value(ExprNode* l, double* v) {
+    if (l->op != LIST) return e_.EvalExpr(l, v);
+    return e_.EvalExpr(kind(l) == Alternative::kGuarded ? l->left->left : l->left, v);
+  }
+
+ private:
+  Engine& e_;
+  ExprNode* n_;
+};
+
+}  // namespace
+
+bool Engine::evalalternatives(ExprNode* n, double* result) {
+  return alternativesOf(*this, TreeAlternatives(*this, n), result);
 }
 
 // body while c: the loop's value is the body's last value.
 bool Engine::evalwhile(ExprNode* n, double* result) {
-  bool known = false;
-  for (;;) {
-    if (stop) return known;
-    cmdper();
-    int truth;
-    if (!evalbool(n->right, &truth)) return false;
-    if (!truth) return known;
-    known = EvalExpr(n->left, result);
-  }
+  return whileOf(
+      *this, [&](int* t) { return evalbool(n->right, t); },
+      [&](double* v) { return EvalExpr(n->left, v); }, result);
 }
 
 }  // namespace orv

@@ -2,61 +2,59 @@
 // operators and the one-argument built-in functions.
 #include <cmath>
 
+#include "eval/semantics.h"
 #include "lang/engine.h"
 
 namespace orv {
 
-namespace {
-
-inline double compare(int op, double a, double b) {
-  switch (op) {
-    case '<': return a < b;
-    case '>': return a > b;
-    case GE: return a >= b;
-    case LE: return a <= b;
-    case '=':
-    case EQ: return a == b;
-    default: return a != b;  // NE: also true when either is a NaN
-  }
-}
-
-}  // namespace
-
-bool Engine::stackExhausted() {
-  return stackLimit_ && static_cast<const char*>(__builtin_frame_address(0)) < stackLimit_;
-}
-
-bool Engine::EvalExpr(ExprNode* n, double* result) {
-  if (!n) return false;
+bool Engine::enterEval() {
   cmdper();
   if (stop) return false;
   if (stackExhausted()) {
     errmsg(" evaluation too deeply nested");
     return false;
   }
+  return true;
+}
+
+bool Engine::EvalExpr(ExprNode* n, double* result) {
+  if (!n) return false;
+  if (!enterEval()) return false;
   switch (n->op) {
-    case VAR: return evalvar(n->sym, result);
+    case VAR:
+      return evalvar(n->sym, result);
     case CON:
       *result = n->value;
       return true;
-    case LIST: return evalalternatives(n, result);
-    case CALL: return evalcall(n, result);
-    case PARM: return evalparm(n, result);
-    case VEC: return evalvec(n, result);
-    case SEL: return evalsel(n, result);
-    case IDX: return evalidx(n, result);
-    case RNG: return evalrng(n, result);
-    case FOLD: return evalfold(n, result);
-    case DIMS: return false;
+    case LIST:
+      return evalalternatives(n, result);
+    case CALL:
+      return evalcall(n, result);
+    case PARM:
+      return evalparm(n, result);
+    case VEC:
+      return evalvec(n, result);
+    case SEL:
+      return evalsel(n, result);
+    case IDX:
+      return evalidx(n, result);
+    case RNG:
+      return evalrng(n, result);
+    case FOLD:
+      return evalfold(n, result);
+    case DIMS:
+      return false;
     case STR:
       getstr = n->text;
       return indexstr(result);
-    case BLK: return true;
-    case REF: return EvalExpr(n->left, result);
+    case BLK:
+      return true;
+    case REF:
+      return EvalExpr(n->left, result);
     case SEQ:
-      EvalExpr(n->left, result);
-      gmissidx = 0;
-      return EvalExpr(n->right, result);
+      return sequenceOf(
+          *this, [&](double* v) { return EvalExpr(n->left, v); },
+          [&](double* v) { return EvalExpr(n->right, v); }, result);
     case KW_AND:
     case KW_OR:
     case KW_NOT:
@@ -67,10 +65,14 @@ bool Engine::EvalExpr(ExprNode* n, double* result) {
       *result = truth ? 1.0 : 0.0;
       return true;
     }
-    case KW_WHEN: return evalwhen(n, result);
-    case KW_WHILE: return evalwhile(n, result);
-    case FN_COUNT: return count(n->left, result);
-    case FN_SUM: return evalsum(n, result);
+    case KW_WHEN:
+      return evalwhen(n, result);
+    case KW_WHILE:
+      return evalwhile(n, result);
+    case FN_COUNT:
+      return count(n->left, result);
+    case FN_SUM:
+      return evalsum(n, result);
     case CFUN:
     case MFUN:
     case '|':
@@ -80,64 +82,70 @@ bool Engine::EvalExpr(ExprNode* n, double* result) {
     case FN_SPRINTF:
     case FN_WRITE:
       return evalextension(n, result);
-    default: return evalbinary(n, result);
+    default:
+      return evalbinary(n, result);
   }
 }
 
-// Binary operators and one-argument built-ins: the left operand first; an
-// unknown one ends the evaluation before the right is looked at.
+// Binary operators and one-argument built-ins; constant operands need no
+// dispatch.
 bool Engine::evalbinary(ExprNode* n, double* result) {
-  double a;
-  ExprNode* l = n->left;
-  if (l && l->op == CON)
-    a = l->value;  // constants need no dispatch
-  else if (!EvalExpr(l, &a))
-    return false;
-  bool known;
-  if (isinfun(n->op) && builtin1(n->op, result, &known, a)) return known;
-  double b;
-  ExprNode* r = n->right;
-  if (r && r->op == CON)
-    b = r->value;
-  else if (!EvalExpr(r, &b))
-    return false;
-  switch (n->op) {
-    case '+': *result = a + b; return true;
-    case '-': *result = a - b; return true;
-    case '*': *result = a * b; return true;
-    case '/': *result = a / b; return true;
-    case '^': *result = b == 2.0 ? a * a : std::pow(a, b); return true;
-    case '<':
-    case '>':
-    case '=':
-    case GE:
-    case LE:
-    case EQ:
-    case NE: *result = compare(n->op, a, b); return true;
-    case FN_ATAN2: *result = std::atan2(a, b == 0 ? 0.0 : b) / angunits; return true;
-    default:
-      BugAlert("EvalExpr unknown op=%ld", n->op);
-      return false;
-  }
+  auto operand = [this](ExprNode* x) {
+    return [this, x](double* v) {
+      if (x && x->op == CON) {
+        *v = x->value;
+        return true;
+      }
+      return EvalExpr(x, v);
+    };
+  };
+  return binaryOf(*this, n->op, operand(n->left), operand(n->right), result);
 }
 
 bool Engine::builtin1(int op, double* result, bool* known, double x) {
   double r;
   switch (op) {
-    case FN_ABS: r = std::fabs(x); break;
-    case FN_ACOS: r = std::acos(x) / angunits; break;
-    case FN_ASIN: r = std::asin(x) / angunits; break;
-    case FN_ATAN: r = std::atan(x) / angunits; break;
-    case FN_COS: r = std::cos(x * angunits); break;
-    case FN_EXP: r = std::exp(x); break;
-    case FN_LN: r = std::log(x); break;
-    case FN_LOG: r = std::log10(x); break;
-    case FN_RAND: r = randr(x); break;
-    case FN_SIN: r = std::sin(x * angunits); break;
-    case FN_SQRT: r = std::sqrt(x); break;
-    case FN_TAN: r = std::tan(x * angunits); break;
-    case FN_TRUNC: r = std::trunc(x); break;
-    default: return false;
+    case FN_ABS:
+      r = std::fabs(x);
+      break;
+    case FN_ACOS:
+      r = std::acos(x) / angunits;
+      break;
+    case FN_ASIN:
+      r = std::asin(x) / angunits;
+      break;
+    case FN_ATAN:
+      r = std::atan(x) / angunits;
+      break;
+    case FN_COS:
+      r = std::cos(x * angunits);
+      break;
+    case FN_EXP:
+      r = std::exp(x);
+      break;
+    case FN_LN:
+      r = std::log(x);
+      break;
+    case FN_LOG:
+      r = std::log10(x);
+      break;
+    case FN_RAND:
+      r = randr(x);
+      break;
+    case FN_SIN:
+      r = std::sin(x * angunits);
+      break;
+    case FN_SQRT:
+      r = std::sqrt(x);
+      break;
+    case FN_TAN:
+      r = std::tan(x * angunits);
+      break;
+    case FN_TRUNC:
+      r = std::trunc(x);
+      break;
+    default:
+      return false;
   }
   // A domain error is a NaN made from an argument that was none. errno
   // cannot tell: the compiler may compute these functions inline or assume

@@ -107,10 +107,14 @@ int Engine::checkformat(const char* format, std::string* safeFormat) {
       spec += *p;
       continue;
     }
-    if (std::strchr("efgEG", *p)) cls = 1;
-    else if (std::strchr("diouxX", *p)) cls = 2;
-    else if (*p == 'c') cls = 2;
-    else if (*p == 's') cls = hash ? 4 : 3;
+    if (std::strchr("efgEG", *p))
+      cls = 1;
+    else if (std::strchr("diouxX", *p))
+      cls = 2;
+    else if (*p == 'c')
+      cls = 2;
+    else if (*p == 's')
+      cls = hash ? 4 : 3;
     if (cls) break;
   }
   if (!cls) {
@@ -170,8 +174,10 @@ bool Engine::evalsprnt(ExprNode* n, double* result) {
   gmissidx = 0;
   gindex = saved;
   if (!isString) {
-    const char msg[] = {' ', 's', 'p', 'r', 'i', 'n', 't', 'f', '(', '?', 'f', 'o', 'r', 'm', 'a',
-                        't', ' ', '?', ',', static_cast<char>(kEllipsisByte), ')', '\0'};
+    const char msg[] = {
+        ' ', 's', 'p', 'r', 'i', 'n', 't', 'f', '(', '?',
+        'f', 'o', 'r', 'm', 'a', 't', ' ', '?', ',', static_cast<char>(kEllipsisByte),
+        ')', '\0'};
     errmsg(msg);
     return false;
   }

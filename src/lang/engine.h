@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,8 @@
 namespace orv {
 
 class Picture;
+struct Code;
+struct DefLink;
 namespace spice {
 class Simulators;
 }
@@ -217,6 +220,8 @@ class Engine {
 
   // ---- Evaluator (eval/eval.cpp, eval/calls.cpp, eval/conditions.cpp)
   bool EvalExpr(ExprNode* n, double* result);
+  // EvalExpr's look at the poll, the stop flag and the stack before a node.
+  bool enterEval();
   bool evalbool(ExprNode* n, int* truth);
   bool evalvar(Symbol* s, double* result);
   bool builtin1(int op, double* result, bool* known, double x);
@@ -230,8 +235,31 @@ class Engine {
   ExprNode* getparm(int i);
   bool toodeep(Symbol* s);
   double randr(double x);
-  bool stackExhausted();
+  bool stackExhausted() {
+    return stackLimit_ && static_cast<const char*>(__builtin_frame_address(0)) < stackLimit_;
+  }
   bool evalextension(ExprNode* n, double* result);
+
+  // ---- Compiled evaluation (eval/code_cache.cpp, eval/compile.cpp)
+  // EvalExpr(def) for a definition: its compiled code once it has been
+  // evaluated before in this run, else the tree.
+  bool evalDefinition(ExprNode* def, double* result);
+  // The same through a call site's link to the code.
+  bool runDefinition(ExprNode* def, DefLink& link, double* result);
+  const Code* codeFor(ExprNode* def);
+  // Code for a loop body or an array element, owned by the caller; null
+  // when compiling gains nothing. [live] nodes are constants that change.
+  std::unique_ptr<Code, void (*)(Code*)> compileTransient(ExprNode* n,
+                                                          std::span<ExprNode* const> live = {});
+  // EvalExpr's entry for transient code; the stack is looked at when
+  // [checkStack] (the first step of a loop, whose steps all run at one depth).
+  bool runTransient(const Code& code, bool checkStack, double* result);
+  // [n] is being freed: code compiled from it is dropped.
+  void forgetCode(ExprNode* n) {
+    if (codeCount_ > 0) dropCode(n);
+  }
+  void dropCode(ExprNode* n);
+  void clearCode();
 
   // ---- Result text (eval/result.cpp)
   void eval(ExprNode* n);
@@ -430,6 +458,12 @@ class Engine {
   int anyasgn = 0;
   double angunits = 1.0;
   const char* stackLimit_ = nullptr;
+  // Compiled definitions of this run (eval/code_cache.cpp); the generation
+  // changes whenever compiled code is dropped.
+  struct CodeCache;
+  std::unique_ptr<CodeCache, void (*)(CodeCache*)> codeCache_{nullptr, nullptr};
+  std::size_t codeCount_ = 0;
+  uint64_t codeGeneration_ = 1;
   uint64_t defChanges_ =
       0;  // definitions replaced by ':=' so far  // evaluation stops below this address
   struct RandomState;

@@ -174,6 +174,7 @@ void Engine::freexpr(ExprNode* root) {
         BugAlert("freexpr unknown op=%ld", n->op);
         continue;  // not freed
     }
+    forgetCode(n);
     freenode(n);
   }
 }

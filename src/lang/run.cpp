@@ -135,6 +135,7 @@ bool Engine::pass() {
 }
 
 void Engine::reparse() {
+  clearCode();
   freedfs();
   freesyms();
   freechunks();

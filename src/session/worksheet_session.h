@@ -108,7 +108,7 @@ class WorksheetSession {
   RunResult runOnWorker(MemoryText& text);
   void keepResults(const MemoryText& text, const RunResult& result);
 
-  Host& host_;
+  [[maybe_unused]] Host& host_;  // the engine holds the same host
   std::unique_ptr<Engine> engine_;
   Document document_;
   std::string documentPath_;

@@ -64,23 +64,27 @@ const char* readnum(const char* p, const char* end, float* value) {
 
 }  // namespace
 
-TextValues readTextValues(const char* text, const char* end, int64_t limit) {
-  TextValues out;
+TextValueReader::TextValueReader(int64_t limit, std::size_t expectedBytes) : limit_(limit) {
   // Room for a number in every three bytes, as most files need far less;
   // denser files grow the block.
-  std::size_t room = static_cast<std::size_t>(end - text) / 3 + 400;
+  std::size_t room = expectedBytes / 3 + 400;
   if (limit > 0 && static_cast<uint64_t>(limit) < room) room = static_cast<std::size_t>(limit);
-  out.values.reserve(room);
-  int64_t firstLineEnd = 0;  // values up to the first that ends a line
+  out_.values.reserve(room);
+}
+
+bool TextValueReader::add(const char* text, const char* end) {
   const char* p = text;
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  while (p < end) {
+  while (p < end && !full_) {
     char c = *p;
     if (!(isDigit(c) || c == '.' || c == '-' || c == '?')) {
       ++p;
       continue;
     }
-    if (limit > 0 && static_cast<int64_t>(out.values.size()) >= limit) break;
+    if (limit_ > 0 && static_cast<int64_t>(out_.values.size()) >= limit_) {
+      full_ = true;
+      break;
+    }
     float v;
     if (c == '?') {
       while (p < end && *p == '?') ++p;
@@ -88,9 +92,10 @@ TextValues readTextValues(const char* text, const char* end, int64_t limit) {
     } else {
       p = readnum(p, end, &v);
     }
-    out.values.push_back(v);
+    out_.values.push_back(v);
     // Pass over the character that ended the value, then blanks and tabs,
-    // then one line end.
+    // then one line end. A piece ends right after a line end, so a line end
+    // left for the next piece only repeats what this one found.
     bool endsLine = false;
     if (p < end) {
       endsLine = *p == '\n' || *p == '\r';
@@ -101,11 +106,21 @@ TextValues readTextValues(const char* text, const char* end, int64_t limit) {
       endsLine = true;
       ++p;
     }
-    if (endsLine && firstLineEnd == 0) firstLineEnd = static_cast<int64_t>(out.values.size());
+    if (endsLine && firstLineEnd_ == 0) firstLineEnd_ = static_cast<int64_t>(out_.values.size());
   }
-  int64_t count = static_cast<int64_t>(out.values.size());
-  out.cols = firstLineEnd == 1 || firstLineEnd == count ? 0 : firstLineEnd;
-  return out;
+  return !full_;
+}
+
+TextValues TextValueReader::finish() {
+  const int64_t count = static_cast<int64_t>(out_.values.size());
+  out_.cols = firstLineEnd_ == 1 || firstLineEnd_ == count ? 0 : firstLineEnd_;
+  return std::move(out_);
+}
+
+TextValues readTextValues(const char* text, const char* end, int64_t limit) {
+  TextValueReader reader(limit, static_cast<std::size_t>(end - text));
+  reader.add(text, end);
+  return reader.finish();
 }
 
 std::size_t skipTextLines(const char* text, std::size_t size, std::size_t start, int64_t lines) {

@@ -21,6 +21,23 @@ struct TextValues {
 // them, or no value ends a line.
 TextValues readTextValues(const char* text, const char* end, int64_t limit);
 
+// The same for a text that comes in pieces, each ending right after a line
+// end (CR or LF) or at the end of the text, so that a file is read through a
+// small buffer: [expectedBytes] sizes the first reservation.
+class TextValueReader {
+ public:
+  TextValueReader(int64_t limit, std::size_t expectedBytes);
+  // Reads the numbers of the next piece; false once [limit] values are read.
+  bool add(const char* text, const char* end);
+  TextValues finish();
+
+ private:
+  TextValues out_;
+  int64_t limit_;
+  int64_t firstLineEnd_ = 0;  // values up to the first that ends a line
+  bool full_ = false;
+};
+
 // The position after [lines] lines of [text, end) from [start], lines ending
 // at CR, at LF (a LF right after a CR belongs to that line end) or after 300
 // bytes; a CR or LF right after the last line is passed over too. 0 when the

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
+#include <string>
 
+#include "data/textread.h"
 #include "data_fixtures.h"
 
 namespace orv::test {
@@ -457,6 +459,40 @@ TEST(ReadNames, ThroughVariablesAndExpressions) {
   EXPECT_EQ(r["read(n, \"TEXT\")[1]"], "4.00");
   EXPECT_EQ(r["read(\"abc\" | \".txt\", \"TEXT\")[2]"], "5.00");
   EXPECT_EQ(r["read(\"abc.txt\", f)[3]"], "6.00");
+}
+
+// A file larger than the reading buffer: line ends of every convention fall
+// on and around its piece boundaries, and a line longer than a piece makes
+// it grow. The values are those of the whole text parsed at once.
+TEST(ReadText, FilesLargerThanTheReadingBufferGiveTheValuesOfTheWholeText) {
+  std::string text = "0\n";  // the first line end after one value: no columns
+  for (int i = 0; text.size() < 300000; ++i) text += std::to_string(i % 977 - 300) + ".25\r";
+  for (int i = 0; text.size() < 700000; ++i) text += std::to_string(i % 89) + " ";
+  for (int i = 0; text.size() < 1000000; ++i)
+    text += i % 7 == 0 ? "?? 1.2.3\r\n" : std::to_string(i) + "e-2\t-\r\n";
+  text += "42";  // no line end at the very end
+  const TextValues whole = readTextValues(text.data(), text.data() + text.size(), 0);
+  ASSERT_EQ(whole.cols, 0);
+  double sum = 0;
+  int64_t known = 0;
+  for (float v : whole.values)
+    if (!std::isnan(v)) sum += v, ++known;
+
+  TempDir dir;
+  dir.put("big.txt", text);
+  Sheet s(dir);
+  char expected[64];
+  SheetResult r = s.run(
+      "v = read(\"big.txt\", \"TEXT\")\n"
+      "k(x) = x when x > -1e30, 0\n"
+      "count(v)=\n"
+      "sum(k(v[i]), i, 1, count(v))=\n"
+      "v[count(v)]=\n");
+  EXPECT_EQ(r.rawStatus, kOk);
+  EXPECT_EQ(r["count(v)"], std::to_string(whole.values.size()) + ".00");
+  std::snprintf(expected, sizeof expected, "%.2f", sum);
+  EXPECT_EQ(r["sum(k(v[i]), i, 1, count(v))"], expected) << known;
+  EXPECT_EQ(r["v[count(v)]"], "42.00");
 }
 
 TEST(ReadErrors, FilesThatAreNoRegularFiles) {

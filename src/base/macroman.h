@@ -31,6 +31,9 @@ std::u16string utf8ToUtf16(std::string_view text);
 std::string utf16ToUtf8(std::u16string_view text);
 std::u16string decodeText(std::string_view fileBytes);
 
+// Appends code point [c] to [out] in UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 // Mac OS Roman bytes straight to UTF-8 (messages and status texts).
 std::string bytesToUtf8(std::string_view bytes);
 

@@ -113,16 +113,33 @@ TEST(HelpSheets, StayTheSameOnTheNextRunAndFitNinetyColumns) {
   }
 }
 
-TEST(HelpSheets, TheResourceFileListsEveryHelpSheet) {
-  std::string qrc = test::readFile(fs::path(ORVANEL_HELP_DIR) / "help.qrc");
-  ASSERT_NE(qrc.find("prefix=\"/help\""), std::string::npos);
-  std::vector<std::string> listed;
-  for (std::size_t at = qrc.find("<file>"); at != std::string::npos;
-       at = qrc.find("<file>", at + 1)) {
-    const std::size_t end = qrc.find("</file>", at);
-    if (end == std::string::npos) break;
-    listed.push_back(qrc.substr(at + 6, end - at - 6));
+// The entries of the help resource file: the name each is found under (its
+// alias, or its path) and its file.
+struct HelpResource {
+  std::string name, file;
+};
+
+std::vector<HelpResource> helpResources() {
+  const std::string qrc = test::readFile(fs::path(ORVANEL_HELP_DIR) / "help.qrc");
+  std::vector<HelpResource> entries;
+  for (std::size_t at = qrc.find("<file"); at != std::string::npos;
+       at = qrc.find("<file", at + 1)) {
+    const std::size_t open = qrc.find('>', at), end = qrc.find("</file>", at);
+    if (open == std::string::npos || end == std::string::npos) break;
+    HelpResource r;
+    r.file = qrc.substr(open + 1, end - open - 1);
+    const std::size_t alias = qrc.find("alias=\"", at);
+    r.name = alias < open ? qrc.substr(alias + 7, qrc.find('"', alias + 7) - alias - 7) : r.file;
+    entries.push_back(r);
   }
+  return entries;
+}
+
+TEST(HelpSheets, TheResourceFileListsEveryHelpSheet) {
+  ASSERT_NE(test::readFile(fs::path(ORVANEL_HELP_DIR) / "help.qrc").find("prefix=\"/help\""),
+            std::string::npos);
+  std::vector<std::string> listed;
+  for (const HelpResource& r : helpResources()) listed.push_back(r.file);
   std::sort(listed.begin(), listed.end());
   std::vector<std::string> present;
   for (const fs::path& path : helpSheets()) present.push_back(path.generic_string());
@@ -139,8 +156,8 @@ TEST(HelpSheets, EveryPackageAndAddOnFunctionHasItsOwn) {
   for (const AddOnFunction& f : session.registry().functions()) names.push_back(f.name);
   std::sort(names.begin(), names.end());
   std::vector<std::string> sheets;
-  for (const fs::path& path : helpSheets())
-    if (isAddOnHelp(path)) sheets.push_back(path.stem().string());
+  for (const HelpResource& r : helpResources())
+    if (isAddOnHelp(r.name)) sheets.push_back(fs::path(r.name).stem().string());
   std::sort(sheets.begin(), sheets.end());
   EXPECT_EQ(sheets, names);
 }

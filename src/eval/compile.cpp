@@ -365,6 +365,21 @@ class Compiler {
   int depth_ = 0;
 };
 
+// The index list of [d] values [v] in [items] (2 * d nodes on the caller's
+// stack): LIST nodes each holding a constant, the last one followed by [tail].
+void linkIndices(ExprNode* items, const double* v, int d, ExprNode* tail) {
+  for (int k = 0; k < d; ++k) {
+    ExprNode& con = items[2 * k + 1];
+    con.op = CON;
+    con.value = v[k];
+    con.right = nullptr;
+    ExprNode& link = items[2 * k];
+    link.op = LIST;
+    link.left = &con;
+    link.right = k + 1 < d ? &items[2 * k + 2] : tail;
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<Code> compileTree(Engine& e, ExprNode* n, std::span<ExprNode* const> live) {
@@ -456,16 +471,7 @@ bool SymbolIndexNode::eval(Engine& e, const CNode& c, double* r) {
       }
       if (constantSizes) {
         ExprNode items[2 * kMaxDims];
-        for (int k = 0; k < d; ++k) {
-          ExprNode& con = items[2 * k + 1];
-          con.op = CON;
-          con.value = v[k];
-          con.right = nullptr;
-          ExprNode& link = items[2 * k];
-          link.op = LIST;
-          link.left = &con;
-          link.right = k + 1 < d ? &items[2 * k + 2] : nullptr;
-        }
+        linkIndices(items, v, d, nullptr);
         ExprNode frame;
         frame.op = LIST;
         frame.left = &items[0];
@@ -483,16 +489,7 @@ bool SymbolIndexNode::eval(Engine& e, const CNode& c, double* r) {
   // Anything else: the indices on the index stack, and the symbol as the
   // tree evaluates it.
   ExprNode items[2 * kMaxDims];
-  for (int k = 0; k < d; ++k) {
-    ExprNode& con = items[2 * k + 1];
-    con.op = CON;
-    con.value = v[k];
-    con.right = nullptr;
-    ExprNode& link = items[2 * k];
-    link.op = LIST;
-    link.left = &con;
-    link.right = k + 1 < d ? &items[2 * k + 2] : saved;
-  }
+  linkIndices(items, v, d, saved);
   e.gindex = d > 0 ? &items[0] : saved;
   bool known = e.evalvar(s, r);
   e.gindex = saved;

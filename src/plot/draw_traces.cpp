@@ -56,44 +56,23 @@ bool ClipLine(Surface& s, const AxisFrame& f, const YBounds& b, bool penup, doub
 // then costs the surface a few calls per column.
 class ColumnGather {
  public:
-  ColumnGather(Surface& s, const AxisFrame& f) : s_(s), f_(f) {}
+  ColumnGather(Surface& s, const AxisFrame& f) : line_{s, f} {}
   void add(double x, double y) {
-    const double key = s_.pathColumn(f_.xorg + (x - f_.axes->xmin) * f_.xs);
-    if (count_ > 0 && key != key_) flush();
-    if (count_ == 0) {
-      key_ = key;
-      first_ = low_ = high_ = {x, y};
-      lowAt_ = highAt_ = 0;
-    } else {
-      if (y < low_.y) low_ = {x, y}, lowAt_ = count_;
-      if (y > high_.y) high_ = {x, y}, highAt_ = count_;
-    }
-    last_ = {x, y};
-    ++count_;
+    const AxisFrame& f = line_.f;
+    points_.add(line_.s.pathColumn(f.xorg + (x - f.axes->xmin) * f.xs), {x, y}, line_);
   }
-  void flush() {
-    if (count_ == 0) return;
-    const std::size_t last = count_ - 1;
-    const bool lowFirst = lowAt_ < highAt_;
-    const std::size_t a = lowFirst ? lowAt_ : highAt_, b = lowFirst ? highAt_ : lowAt_;
-    line(first_);
-    if (a != 0 && a != last) line(lowFirst ? low_ : high_);
-    if (b != 0 && b != last && b != a) line(lowFirst ? high_ : low_);
-    if (last != 0) line(last_);
-    count_ = 0;
-  }
+  void flush() { points_.flush(line_); }
 
  private:
-  struct Point {
-    double x, y;
+  // The points kept hold data values: h is X, v is Y, which grows with the
+  // page's v.
+  struct Line {
+    Surface& s;
+    const AxisFrame& f;
+    void operator()(const PathPoint& p) const { s.LineTo(f.MapPoint(p.h, p.v)); }
   };
-  void line(const Point& p) { s_.LineTo(f_.MapPoint(p.x, p.y)); }
-
-  Surface& s_;
-  const AxisFrame& f_;
-  double key_ = 0;
-  std::size_t count_ = 0, lowAt_ = 0, highAt_ = 0;
-  Point first_{}, low_{}, high_{}, last_{};
+  Line line_;
+  ColumnPoints points_;
 };
 
 void drawRecord(Surface& s, const AxisFrame& f, const Trace& t) {

@@ -12,7 +12,7 @@ void Surface::MoveTo(int h, int v) {
 
 void Surface::LineTo(int h, int v) {
   noteLineTo(h, v);
-  if (path_.empty() && column_.count == 0) addPoint(lastx_, lasty_);
+  if (path_.empty() && column_.empty()) addPoint(lastx_, lasty_);
   addPoint(h, v);
   lastx_ = h;
   lasty_ = v;
@@ -28,44 +28,17 @@ void Surface::MoveTo(const PagePoint& p) {
 
 void Surface::LineTo(const PagePoint& p) {
   noteLineTo(p.h, p.v);
-  if (path_.empty() && column_.count == 0) addPoint(lastx_, lasty_);
+  if (path_.empty() && column_.empty()) addPoint(lastx_, lasty_);
   addPoint(p.exactH, p.exactV);
   lastx_ = p.h;
   lasty_ = p.v;
 }
 
 void Surface::addPoint(double h, double v) {
-  if (columnsPerUnit_ == 0) {
+  if (columnsPerUnit_ == 0)
     path_.push_back({h, v});
-    return;
-  }
-  const double key = pathColumn(h);
-  Column& c = column_;
-  if (c.count > 0 && key != c.key) closeColumn();
-  const PathPoint p{h, v};
-  if (c.count == 0) {
-    c.key = key;
-    c.first = c.low = c.high = p;
-    c.lowAt = c.highAt = 0;
-  } else {
-    if (v < c.low.v) c.low = p, c.lowAt = c.count;
-    if (v > c.high.v) c.high = p, c.highAt = c.count;
-  }
-  c.last = p;
-  ++c.count;
-}
-
-void Surface::closeColumn() {
-  Column& c = column_;
-  if (c.count == 0) return;
-  const std::size_t last = c.count - 1;
-  path_.push_back(c.first);
-  const bool lowFirst = c.lowAt < c.highAt;
-  const std::size_t a = lowFirst ? c.lowAt : c.highAt, b = lowFirst ? c.highAt : c.lowAt;
-  if (a != 0 && a != last) path_.push_back(lowFirst ? c.low : c.high);
-  if (b != 0 && b != last && b != a) path_.push_back(lowFirst ? c.high : c.low);
-  if (last != 0) path_.push_back(c.last);
-  c.count = 0;
+  else
+    column_.add(pathColumn(h), {h, v}, [this](const PathPoint& p) { path_.push_back(p); });
 }
 
 void Surface::FinishPath() {
@@ -79,7 +52,7 @@ void Surface::ForeColor(int n) {
 }
 
 void Surface::strokePending() {
-  closeColumn();
+  column_.flush([this](const PathPoint& p) { path_.push_back(p); });
   if (path_.size() > 1) StrokePath(path_.data(), path_.size());
   path_.clear();
 }

@@ -54,6 +54,47 @@ struct PagePoint {
   double exactH, exactV;
 };
 
+// The first, lowest and highest (by v) and last of a run of points in one
+// column, in the order they came: all that a stroke through the run covers.
+class ColumnPoints {
+ public:
+  bool empty() const { return count_ == 0; }
+  // Adds [p] in column [key]; a point of another column first hands the
+  // points kept of the column before to [out].
+  template <typename Emit>
+  void add(double key, const PathPoint& p, Emit&& out) {
+    if (count_ > 0 && key != key_) flush(out);
+    if (count_ == 0) {
+      key_ = key;
+      first_ = low_ = high_ = p;
+      lowAt_ = highAt_ = 0;
+    } else {
+      if (p.v < low_.v) low_ = p, lowAt_ = count_;
+      if (p.v > high_.v) high_ = p, highAt_ = count_;
+    }
+    last_ = p;
+    ++count_;
+  }
+  // Hands the kept points to [out], each once, and starts afresh.
+  template <typename Emit>
+  void flush(Emit&& out) {
+    if (count_ == 0) return;
+    const std::size_t last = count_ - 1;
+    const bool lowFirst = lowAt_ < highAt_;
+    const std::size_t a = lowFirst ? lowAt_ : highAt_, b = lowFirst ? highAt_ : lowAt_;
+    out(first_);
+    if (a != 0 && a != last) out(lowFirst ? low_ : high_);
+    if (b != 0 && b != last && b != a) out(lowFirst ? high_ : low_);
+    if (last != 0) out(last_);
+    count_ = 0;
+  }
+
+ private:
+  double key_ = 0;
+  std::size_t count_ = 0, lowAt_ = 0, highAt_ = 0;
+  PathPoint first_{}, low_{}, high_{}, last_{};
+};
+
 class Surface {
  public:
   virtual ~Surface() = default;
@@ -135,19 +176,10 @@ class Surface {
   virtual void noteForeColor(int /*n*/) {}
 
  private:
-  // The points of the path's current column: the first, lowest, highest and
-  // last, with their places in the column's order.
-  struct Column {
-    double key = 0;
-    std::size_t count = 0, lowAt = 0, highAt = 0;
-    PathPoint first{}, low{}, high{}, last{};
-  };
-
   void addPoint(double h, double v);
-  void closeColumn();
   void strokePending();
   std::vector<PathPoint> path_;
-  Column column_;
+  ColumnPoints column_;  // the path's current column
   double columnsPerUnit_ = 0, columnOffset_ = 0;
   int lastx_ = 0, lasty_ = 0;
   int colour_ = 0;

@@ -32,8 +32,11 @@ class TextValueReader {
   TextValues finish();
 
  private:
+  template <class Reach>
+  const char* readValues(const char* p, const char* stop, const char* end, Reach reach);
+
   TextValues out_;
-  int64_t limit_;
+  int64_t room_;              // values wanted at most
   int64_t firstLineEnd_ = 0;  // values up to the first that ends a line
   bool full_ = false;
 };
@@ -43,5 +46,12 @@ class TextValueReader {
 // bytes; a CR or LF right after the last line is passed over too. 0 when the
 // text ends first.
 std::size_t skipTextLines(const char* text, std::size_t size, std::size_t start, int64_t lines);
+
+// One number read the plainest way, a digit at a time, for the tests that
+// hold the quick ways against it: the number at [p] (a digit, '.' or '-')
+// into [value]; returns the position of the character that ended it.
+namespace textread_detail {
+const char* readNumberDigitByDigit(const char* p, const char* end, float* value);
+}  // namespace textread_detail
 
 }  // namespace orv

@@ -4,6 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <limits>
+#include <random>
 #include <string>
 
 #include "data/textread.h"
@@ -106,6 +110,125 @@ TEST(TextFormat, ManyMoreNumbersThanBytesOverThree) {
   EXPECT_EQ(t.values.size(), 30000u);
   // '?' runs separated by one character: the densest missing values.
   EXPECT_EQ(parse(std::string(9001, '?').replace(1, 1, " ")).values.size(), 2u);
+}
+
+// The reader as plainly as it can be written: every value read a byte at a
+// time. The quick ways through a text must give the very same bits.
+TextValues referenceRead(std::string_view text, int64_t limit) {
+  TextValues t;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  int64_t firstLineEnd = 0;
+  auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
+  while (p < end) {
+    const char c = *p;
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '?')) {
+      ++p;
+      continue;
+    }
+    if (limit > 0 && static_cast<int64_t>(t.values.size()) >= limit) break;
+    float v = std::numeric_limits<float>::quiet_NaN();
+    if (c == '?') {
+      while (p < end && *p == '?') ++p;
+    } else {
+      p = textread_detail::readNumberDigitByDigit(p, end, &v);
+    }
+    t.values.push_back(v);
+    bool endsLine = false;
+    if (p < end) endsLine = isLineEnd(*p++);
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    if (p < end && isLineEnd(*p)) endsLine = true, ++p;
+    if (endsLine && firstLineEnd == 0) firstLineEnd = static_cast<int64_t>(t.values.size());
+  }
+  const auto count = static_cast<int64_t>(t.values.size());
+  t.cols = firstLineEnd == 1 || firstLineEnd == count ? 0 : firstLineEnd;
+  return t;
+}
+
+// Texts mostly of plain numbers, as data files are, with everything that
+// ends the quick way mixed in: exponents, '?', second points and signs,
+// long runs, numbers that lie on a point halfway between two floats.
+std::string randomText(std::mt19937& rng, std::size_t size) {
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  auto digits = [&](int n) {
+    std::string d;
+    for (int i = 0; i < n; ++i) d += static_cast<char>('0' + pick(10));
+    return d;
+  };
+  static const char* const kOdd[] = {
+      "1e5",      "-2.5E-3", "3e",  "?",  "??",   "1.2.3",     "4-5",       "--6",
+      "-",        ".",       "-.",  ".5", "-.25", "8388608.5", "8388609.5", "9999999.5",
+      "16777217", "0.1",     "x=7", "e",  "-0",   "007.0700",  "12345678.9"};
+  static const char* const kGaps[] = {" ",  " ",    " ",  "\t",  ",", ", ",
+                                      "\n", "\r\n", "\r", " \n", ";"};
+  std::string s;
+  while (s.size() < size) {
+    const int kind = pick(20);
+    if (kind == 0) {
+      s += kOdd[pick(static_cast<int>(std::size(kOdd)))];
+    } else if (kind == 1) {
+      s += digits(1 + pick(20)) + "." + digits(pick(20));  // longer than the quick way takes
+    } else {
+      if (pick(2)) s += '-';
+      const int n = pick(9), k = pick(4) ? pick(9) : -1;
+      s += digits(n);
+      if (k >= 0) s += "." + digits(k);
+    }
+    s += kGaps[pick(static_cast<int>(std::size(kGaps)))];
+  }
+  return s;
+}
+
+testing::AssertionResult sameValues(const TextValues& a, const TextValues& b) {
+  if (a.cols != b.cols) return testing::AssertionFailure() << "cols " << a.cols << " " << b.cols;
+  for (std::size_t i = 0; i < std::min(a.values.size(), b.values.size()); ++i)
+    if (std::memcmp(&a.values[i], &b.values[i], sizeof(float)) != 0)
+      return testing::AssertionFailure()
+             << "value " << i << ": " << a.values[i] << " " << b.values[i];
+  if (a.values.size() != b.values.size())
+    return testing::AssertionFailure() << "count " << a.values.size() << " " << b.values.size();
+  return testing::AssertionSuccess();
+}
+
+TEST(TextFormat, QuickReadingGivesTheBitsOfReadingByteByByte) {
+  std::mt19937 rng(20261207);
+  for (int round = 0; round < 400; ++round) {
+    const std::string text = randomText(rng, 1 + rng() % 3000);
+    SCOPED_TRACE(text.substr(0, 200));
+    const int64_t limit = round % 5 == 0 ? static_cast<int64_t>(rng() % 300) : 0;
+    const TextValues expected = referenceRead(text, limit);
+    ASSERT_TRUE(sameValues(parse(text, limit), expected)) << "round " << round;
+    // In pieces that end after line ends, as files are read.
+    TextValueReader reader(limit, text.size());
+    std::size_t from = 0;
+    while (from < text.size()) {
+      std::size_t cut = std::min(text.size(), from + 1 + rng() % 700);
+      while (cut < text.size() && text[cut - 1] != '\n' && text[cut - 1] != '\r') ++cut;
+      if (!reader.add(text.data() + from, text.data() + cut)) break;
+      from = cut;
+    }
+    ASSERT_TRUE(sameValues(reader.finish(), expected)) << "round " << round << " in pieces";
+  }
+}
+
+TEST(TextFormat, NumbersHalfwayBetweenTwoFloatsRoundAsTheWholeSumDoes) {
+  // 8388608.5 lies halfway between two floats; its eight digits joined and
+  // scaled land on that point and must be rounded the slow way.
+  const std::string line = "0 1\n";
+  std::string text = line;
+  for (const char* v :
+       {"8388608.5", "8388609.5", "-9999999.5", "8388608.4", "8388608.6", "16777217"})
+    text += std::string(v) + " " + std::string(40, ' ') + "\n";
+  text += std::string(200, ' ') + "\n";
+  TextValues t = parse(text);
+  ASSERT_EQ(t.values.size(), 8u);
+  EXPECT_EQ(t.values[2], 8388608.0f);
+  EXPECT_EQ(t.values[3], 8388610.0f);
+  EXPECT_EQ(t.values[4], -10000000.0f);
+  EXPECT_EQ(t.values[5], 8388608.0f);
+  EXPECT_EQ(t.values[6], 8388609.0f);
+  EXPECT_EQ(t.values[7], 16777216.0f);
+  EXPECT_TRUE(sameValues(t, referenceRead(text, 0)));
 }
 
 std::size_t skip(std::string_view text, int64_t lines) {

@@ -225,17 +225,15 @@ const double kTenths[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
          static_cast<double>(static_cast<int64_t>(fpart)) / kPow10[k];
 }
 
-// The same value, quicker where the digits and the point fit in eight
-// bytes: the digits are joined into one integer, the point taken out, and
-// scaled by 10^-k. That is within four units of the last place of the
-// gathered value, so the two round to the same single-precision number
-// unless they lie within a few units of a point halfway between two such
-// numbers; there (about one number in 30 million) the gathered value is
+// The same value, quicker, of digits and a point that fit in the eight
+// bytes before [end]: the digits are joined into one integer, the point
+// taken out, and scaled by 10^-k. That is within four units of the last
+// place of the gathered value, so the two round to the same single-precision
+// number unless they lie within a few units of a point halfway between two
+// such numbers; there (about one number in 30 million) the gathered value is
 // worked out.
-inline double joinedDigits(const char* p, int intEnd, int e, int n, int k) {
-  const int point = e - k - intEnd;  // 1 with a point, else 0
-  if (n + point + k > 8) return gatheredDigits(p + intEnd, p + e, n, k);
-  const uint64_t w = load8(p + e - 8);
+inline double joinedDigits(const char* end, int point, int n, int k) {
+  const uint64_t w = load8(end - 8);
   // With a point, the integer digits move up a byte to meet the fraction.
   const uint64_t shifted = w << (8 * point);
   const uint64_t nibbles =
@@ -243,7 +241,7 @@ inline double joinedDigits(const char* p, int intEnd, int e, int n, int k) {
   const double joined = static_cast<double>(static_cast<int64_t>(nibblesValue(nibbles)));
   const double value = joined * kTenths[k];
   const uint64_t belowSingle = std::bit_cast<uint64_t>(value) & 0x1FFFFFFF;
-  if (belowSingle - (0x10000000 - 8) < 16) return gatheredDigits(p + intEnd, p + e, n, k);
+  if (belowSingle - (0x10000000 - 8) < 16) return gatheredDigits(end - k - point, end, n, k);
   return value;
 }
 
@@ -286,12 +284,16 @@ inline int readWindow(const char* p, float** to, bool* again) {
     const int intEnd = point ? dotAt : e;
     const int n = intEnd - s - negative;
     const int k = point ? e - dotAt - 1 : 0;
-    if (n > 8 || k > 8) {
+    double mantissa;
+    if (e - s - negative <= 8) {
+      mantissa = joinedDigits(p + e, point, n, k);
+    } else if (n <= 8 && k <= 8) {
+      mantissa = gatheredDigits(p + intEnd, p + e, n, k);
+    } else {
       *again = false;
       *to = out;
       return s;
     }
-    double mantissa = joinedDigits(p, intEnd, e, n, k);
     const uint64_t sign = static_cast<uint64_t>(negative & ((n | k) != 0)) << 63;
     mantissa = std::bit_cast<double>(std::bit_cast<uint64_t>(mantissa) ^ sign);
     *out++ = static_cast<float>(mantissa);

@@ -36,6 +36,20 @@ void BM_StoreFormulaArray(benchmark::State& state) {
 }
 BENCHMARK(BM_StoreFormulaArray)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A million elements of an array formula read in sums, its sizes written
+// out (0) or named by a variable (1): the sizes are evaluated at every
+// element, and the element is compiled code either way.
+void BM_FormulaElementsInSums(benchmark::State& state) {
+  const char* size = state.range(0) ? "n" : "1000";
+  runSheet(state, std::string("n = 1000\na[i, j] = sin(i)*cos(j) dim[")
+                      .append(size)
+                      .append(", ")
+                      .append(size)
+                      .append("]\nsum(sum(a[i, j], j, 1, n), i, 1, n)=\n"));
+  state.SetItemsProcessed(state.iterations() * 1000000);
+}
+BENCHMARK(BM_FormulaElementsInSums)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_BuildMatrix(benchmark::State& state) {
   const std::string n = std::to_string(state.range(0));
   runSheet(state, std::string("a[i, j] = i * 0.5 + j dim[")

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,6 +36,7 @@
 #include "lang/memory_text.h"
 #include "packages/spice_raw.h"
 #include "session/engine_assembly.h"
+#include "text_reference.h"
 
 namespace {
 
@@ -130,7 +132,14 @@ void pureParts(std::string_view bytes) {
   orv::TextValues t = orv::readTextValues(p, p + n, limit);
   if (limit > 0 && static_cast<int64_t>(t.values.size()) > limit) std::abort();
   if (t.cols < 0 || t.cols > static_cast<int64_t>(t.values.size())) std::abort();
-  orv::readTextValues(p, p + n, 0);
+  // The quick ways through a text give the bits of the plain reader.
+  auto plainBits = [&](const orv::TextValues& quick, int64_t wanted) {
+    const orv::TextValues plain = orv::test::referenceTextRead(bytes, wanted);
+    return quick.cols == plain.cols && quick.values.size() == plain.values.size() &&
+           std::memcmp(quick.values.data(), plain.values.data(),
+                       quick.values.size() * sizeof(float)) == 0;
+  };
+  if (!plainBits(t, limit) || !plainBits(orv::readTextValues(p, p + n, 0), 0)) std::abort();
   for (int64_t lines : {1, 2, 7, 1000}) {
     std::size_t at = orv::skipTextLines(p, n, n > 3 ? 3 : 0, lines);
     if (at > n) std::abort();

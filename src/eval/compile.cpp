@@ -448,14 +448,17 @@ bool SymbolIndexNode::eval(Engine& e, const CNode& c, double* r) {
         return false;
       }
     } else if (s->ndims == d && s->nparams == 0) {
-      // An array formula with all its indices: evalavar with the bounds of
-      // constant sizes compared here.
+      // An array formula with all its indices: evalavar, with the bounds of
+      // constant sizes compared here and other sizes evaluated as it does,
+      // the indices already the formula's parameters.
       ExprNode* formula = def;
       bool inBounds = true;
       bool constantSizes = true;
+      ExprNode* sizes = nullptr;
       if (formula->op == DIMS) {
+        sizes = formula->right;
         int k = 0;
-        for (ExprNode* l = formula->right; l && constantSizes; ++k) {
+        for (ExprNode* l = sizes; l && constantSizes; ++k) {
           ExprNode* size = l->op == LIST ? l->left : l;
           l = l->op == LIST ? l->right : nullptr;
           if (!size || size->op != CON || k >= d) {
@@ -469,21 +472,20 @@ bool SymbolIndexNode::eval(Engine& e, const CNode& c, double* r) {
         }
         formula = formula->left;
       }
-      if (constantSizes) {
-        ExprNode items[2 * kMaxDims];
-        linkIndices(items, v, d, nullptr);
-        ExprNode frame;
-        frame.op = LIST;
-        frame.left = &items[0];
-        frame.right = e.gparms;
-        e.gparms = &frame;
-        ++s->depth;
-        bool known = inBounds && runLinked(e, formula, n.formulaLink, r);
-        --s->depth;
-        e.gparms = frame.right;
-        if (!known && !e.uknvar) e.uknvar = s;
-        return known;
-      }
+      ExprNode items[2 * kMaxDims];
+      linkIndices(items, v, d, nullptr);
+      ExprNode frame;
+      frame.op = LIST;
+      frame.left = &items[0];
+      frame.right = e.gparms;
+      e.gparms = &frame;
+      ++s->depth;
+      if (!constantSizes) inBounds = e.checkdims(s, sizes, &items[0]);
+      bool known = inBounds && runLinked(e, formula, n.formulaLink, r);
+      --s->depth;
+      e.gparms = frame.right;
+      if (!known && !e.uknvar) e.uknvar = s;
+      return known;
     }
   }
   // Anything else: the indices on the index stack, and the symbol as the

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "data/textread.h"
+#include "text_reference.h"
 
 namespace orv::test {
 namespace {
@@ -112,39 +113,6 @@ TEST(TextFormat, ManyMoreNumbersThanBytesOverThree) {
   EXPECT_EQ(parse(std::string(9001, '?').replace(1, 1, " ")).values.size(), 2u);
 }
 
-// The reader as plainly as it can be written: every value read a byte at a
-// time. The quick ways through a text must give the very same bits.
-TextValues referenceRead(std::string_view text, int64_t limit) {
-  TextValues t;
-  const char* p = text.data();
-  const char* end = p + text.size();
-  int64_t firstLineEnd = 0;
-  auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
-  while (p < end) {
-    const char c = *p;
-    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '?')) {
-      ++p;
-      continue;
-    }
-    if (limit > 0 && static_cast<int64_t>(t.values.size()) >= limit) break;
-    float v = std::numeric_limits<float>::quiet_NaN();
-    if (c == '?') {
-      while (p < end && *p == '?') ++p;
-    } else {
-      p = textread_detail::readNumberDigitByDigit(p, end, &v);
-    }
-    t.values.push_back(v);
-    bool endsLine = false;
-    if (p < end) endsLine = isLineEnd(*p++);
-    while (p < end && (*p == ' ' || *p == '\t')) ++p;
-    if (p < end && isLineEnd(*p)) endsLine = true, ++p;
-    if (endsLine && firstLineEnd == 0) firstLineEnd = static_cast<int64_t>(t.values.size());
-  }
-  const auto count = static_cast<int64_t>(t.values.size());
-  t.cols = firstLineEnd == 1 || firstLineEnd == count ? 0 : firstLineEnd;
-  return t;
-}
-
 // Texts mostly of plain numbers, as data files are, with everything that
 // ends the quick way mixed in: exponents, '?', second points and signs,
 // long runs, numbers that lie on a point halfway between two floats.
@@ -196,7 +164,7 @@ TEST(TextFormat, QuickReadingGivesTheBitsOfReadingByteByByte) {
     const std::string text = randomText(rng, 1 + rng() % 3000);
     SCOPED_TRACE(text.substr(0, 200));
     const int64_t limit = round % 5 == 0 ? static_cast<int64_t>(rng() % 300) : 0;
-    const TextValues expected = referenceRead(text, limit);
+    const TextValues expected = referenceTextRead(text, limit);
     ASSERT_TRUE(sameValues(parse(text, limit), expected)) << "round " << round;
     // In pieces that end after line ends, as files are read.
     TextValueReader reader(limit, text.size());
@@ -228,7 +196,7 @@ TEST(TextFormat, NumbersHalfwayBetweenTwoFloatsRoundAsTheWholeSumDoes) {
   EXPECT_EQ(t.values[5], 8388608.0f);
   EXPECT_EQ(t.values[6], 8388609.0f);
   EXPECT_EQ(t.values[7], 16777216.0f);
-  EXPECT_TRUE(sameValues(t, referenceRead(text, 0)));
+  EXPECT_TRUE(sameValues(t, referenceTextRead(text, 0)));
 }
 
 std::size_t skip(std::string_view text, int64_t lines) {

@@ -5,22 +5,19 @@
 // on timing.
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 
-#include "base/large_stack.h"
 #include "base/macroman.h"
 #include "eval/compiled.h"
 #include "lang/engine.h"
 #include "lang/memory_text.h"
 #include "session/engine_assembly.h"
+#include "watched_run.h"
 
 namespace {
 
@@ -36,16 +33,8 @@ struct Outcome {
 };
 
 Outcome runTwice(std::string_view bytes, bool compiled) {
-  std::atomic<bool> stop{false};
-  std::mutex m;
-  std::condition_variable done;
-  bool finished = false;
-  std::thread watchdog([&] {
-    std::unique_lock lock(m);
-    if (!done.wait_for(lock, std::chrono::milliseconds(300), [&] { return finished; })) stop = true;
-  });
   Outcome out;
-  orv::runOnLargeStack([&] {
+  out.stopped = orv::fuzz::runWatched(std::chrono::milliseconds(300), [&](std::atomic<bool>& stop) {
     QuietHost host;
     auto engineOwner = orv::makeEngine(host);
     orv::Engine& engine = *engineOwner;
@@ -58,13 +47,6 @@ Outcome runTwice(std::string_view bytes, bool compiled) {
     }
     out.text += text.utf8() + host.alerts;
   });
-  {
-    std::lock_guard lock(m);
-    finished = true;
-  }
-  done.notify_one();
-  watchdog.join();
-  out.stopped = stop;
   return out;
 }
 

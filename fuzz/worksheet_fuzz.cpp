@@ -2,18 +2,15 @@
 // cut off by the stop button, pressed by a watchdog after a short while.
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string_view>
-#include <thread>
 
-#include "base/large_stack.h"
 #include "base/macroman.h"
 #include "lang/engine.h"
 #include "lang/memory_text.h"
 #include "session/engine_assembly.h"
+#include "watched_run.h"
 
 namespace {
 
@@ -26,15 +23,7 @@ class QuietHost : public orv::Host {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  std::atomic<bool> stop{false};
-  std::mutex m;
-  std::condition_variable done;
-  bool finished = false;
-  std::thread watchdog([&] {
-    std::unique_lock lock(m);
-    if (!done.wait_for(lock, std::chrono::milliseconds(300), [&] { return finished; })) stop = true;
-  });
-  orv::runOnLargeStack([&] {
+  orv::fuzz::runWatched(std::chrono::milliseconds(300), [&](std::atomic<bool>& stop) {
     QuietHost host;
     auto engineOwner = orv::makeEngine(host);
     orv::Engine& engine = *engineOwner;
@@ -43,11 +32,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     engine.run(text);
     engine.run(text);
   });
-  {
-    std::lock_guard lock(m);
-    finished = true;
-  }
-  done.notify_one();
-  watchdog.join();
   return 0;
 }

@@ -159,38 +159,54 @@ void Engine::fillarr(double** cursor, int64_t n, ExprNode* node, ExprNode* e) {
 
 // x := value
 bool Engine::evalasgn(ExprNode* n, double* /*result*/) {
+  if (n->left && n->left->op == IDX) return evalasgnel(n);
+  ExprNode* savedIndex = nullptr;
+  Symbol* s = assignTarget(n, &savedIndex);
+  if (!s) return false;
+  double v = 0;
+  bool known = EvalExpr(n->right, &v);
+  return storeAssigned(n, s, known, v, savedIndex);
+}
+
+// The variable that x := value assigns, the registers set for evaluating
+// the value and the index stack kept in [savedIndex]; null when there is
+// nothing to evaluate (a fault, or x := with no value, which forgets x).
+Symbol* Engine::assignTarget(ExprNode* n, ExprNode** savedIndex) {
   ExprNode* target = n->left;
-  if (target && target->op == IDX) return evalasgnel(n);
   if (!target || target->op != VAR) {
     BugAlert("evalasgn of non-var op=%ld", target ? target->op : 0);
-    return false;
+    return nullptr;
   }
   Symbol* s = target->sym;
   if (s->ndims != 0) {
     errmsg2(" can't assign to %s[]=", s->name);
-    return false;
+    return nullptr;
   }
   if (s->isindex) {
     errmsg2(" can't assign to '%s'", s->name);
-    return false;
+    return nullptr;
   }
   if (s->depth != 0) {
     errmsg2(" recursive assign to '%s'", s->name);
-    return false;
+    return nullptr;
   }
   if (!n->right) {
     freexpr(s->def);
     s->def = nullptr;
     ++defChanges_;
-    return false;
+    return nullptr;
   }
-  ExprNode* savedIndex = gindex;
+  *savedIndex = gindex;
   gindex = nullptr;
   gmissidx = 0;
   gdim = 0;
   getstr = nullptr;
-  double v = 0;
-  bool known = EvalExpr(n->right, &v);
+  return s;
+}
+
+// Stores the value of x := value, evaluated into [known] and [v]: a
+// number, a string, an array built from the value, or unknown.
+bool Engine::storeAssigned(ExprNode* n, Symbol* s, bool known, double v, ExprNode* savedIndex) {
   if (!known && getstr && gmissidx) {
     ExprNode* str = makestr(getstr);
     freexpr(s->def);

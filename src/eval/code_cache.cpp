@@ -108,6 +108,24 @@ bool Engine::runTransient(const Code& code, bool checkStack, double* result) {
   return code.entry->fn(*this, *code.entry, result);
 }
 
+std::unique_ptr<Code, void (*)(Code*)> Engine::compileTransientCondition(ExprNode* n) {
+  std::unique_ptr<Code, void (*)(Code*)> none{nullptr, [](Code* c) { delete c; }};
+  if (!n || !worthCompiling(n) || (codeCache_ && codeCache_->disabled)) return none;
+  return {compileCondition(*this, n).release(), [](Code* c) { delete c; }};
+}
+
+bool Engine::runTransientCondition(const Code& code, bool checkStack, int* truth) {
+  // evalbool's entry: the stack, but neither a poll nor the stop flag.
+  if (checkStack && stackExhausted()) {
+    errmsg(" evaluation too deeply nested");
+    return false;
+  }
+  double v;
+  if (!orv::run(*this, *code.entry, &v)) return false;
+  *truth = v != 0;
+  return true;
+}
+
 void Engine::dropCode(ExprNode* n) {
   if (!worthCompiling(n)) return;  // never compiled, so never a key
   auto it = codeCache_->entries.find(n);

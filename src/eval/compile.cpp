@@ -157,6 +157,15 @@ class Compiler {
         return call(n);
       case IDX:
         return index(n);
+      case ASSIGN: {
+        // Element targets and x := without a value stay with the tree.
+        if (!n->left || n->left->op != VAR || !n->right) return fallback(n);
+        auto* c = make<AssignNode>();
+        c->tree = n;
+        bool valueDirty = true;  // the checks before the value may fault
+        c->value = value(n->right, valueDirty);
+        return c;
+      }
       case SEQ: {
         auto* c = make<SequenceNode>();
         c->first = value(n->left, dirty);
@@ -381,6 +390,14 @@ void linkIndices(ExprNode* items, const double* v, int d, ExprNode* tail) {
 }
 
 }  // namespace
+
+std::unique_ptr<Code> compileCondition(Engine& e, ExprNode* n) {
+  auto code = std::make_unique<Code>();
+  Compiler compiler(e, *code, {});
+  bool polled = true;
+  code->entry = compiler.cond(n, polled);
+  return code;
+}
 
 std::unique_ptr<Code> compileTree(Engine& e, ExprNode* n, std::span<ExprNode* const> live) {
   auto code = std::make_unique<Code>();

@@ -58,5 +58,8 @@ void setCompiledEvaluation(Engine& e, bool enabled);
 // Compiles [n] as EvalExpr would evaluate it; the nodes of [live] are
 // constants whose values change between runs of the code.
 std::unique_ptr<Code> compileTree(Engine& e, ExprNode* n, std::span<ExprNode* const> live = {});
+// Compiles [n] as evalbool would read it in a loop whose step has just
+// polled: the code's value is the truth, 0 or 1.
+std::unique_ptr<Code> compileCondition(Engine& e, ExprNode* n);
 
 }  // namespace orv

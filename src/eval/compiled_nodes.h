@@ -274,6 +274,21 @@ struct SequenceNode : CNode {
   }
 };
 
+// x := value: the value compiled, the checks and the storing the tree's own.
+struct AssignNode : CNode {
+  ExprNode* tree = nullptr;
+  const CNode* value = nullptr;
+  static bool eval(Engine& e, const CNode& c, double* /*r*/) {
+    const auto& n = static_cast<const AssignNode&>(c);
+    ExprNode* savedIndex = nullptr;
+    Symbol* s = e.assignTarget(n.tree, &savedIndex);
+    if (!s) return false;
+    double v = 0;
+    const bool known = run(e, *n.value, &v);
+    return e.storeAssigned(n.tree, s, known, v, savedIndex);
+  }
+};
+
 struct WhileNode : CNode {
   const CNode* cond = nullptr;
   const CNode* body = nullptr;

@@ -254,6 +254,9 @@ class Engine {
   // EvalExpr's entry for transient code; the stack is looked at when
   // [checkStack] (the first step of a loop, whose steps all run at one depth).
   bool runTransient(const Code& code, bool checkStack, double* result);
+  // The same for a loop's condition, read as evalbool reads it.
+  std::unique_ptr<Code, void (*)(Code*)> compileTransientCondition(ExprNode* n);
+  bool runTransientCondition(const Code& code, bool checkStack, int* truth);
   // [n] is being freed: code compiled from it is dropped.
   void forgetCode(ExprNode* n) {
     if (codeCount_ > 0) dropCode(n);
@@ -272,6 +275,8 @@ class Engine {
 
   // ---- Assignment (eval/assgn.cpp)
   bool evalasgn(ExprNode* n, double* result);
+  Symbol* assignTarget(ExprNode* n, ExprNode** savedIndex);
+  bool storeAssigned(ExprNode* n, Symbol* s, bool known, double v, ExprNode* savedIndex);
   bool evalasgnel(ExprNode* n);
   ExprNode* copyvec(ExprNode* e);
   ExprNode* buildarr(ExprNode* e, int64_t n, double** first);

@@ -72,7 +72,7 @@ class SymbolRecords {
 
 // Every symbol of a name sits in the same chain, newest first, so the number
 // of chains changes nothing but the speed of lookups in large worksheets.
-inline constexpr int kBuckets = 1021;
+inline constexpr int kBuckets = 16381;
 
 // Shift-and-add over the bytes of a name, each byte sign-extended.
 uint64_t symbolHash(const char* name);

@@ -24,11 +24,23 @@ StopPanel::StopPanel(QWidget* parent) : QFrame(parent) {
   connect(stop_, &QPushButton::clicked, this, &StopPanel::stopPressed);
   for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+.")}) {
     auto* shortcut = new QShortcut(key, parent, nullptr, nullptr, Qt::WindowShortcut);
+    shortcut->setEnabled(false);
     connect(shortcut, &QShortcut::activated, this, [this] {
       if (isVisible()) stop_->click();
     });
+    keys_.push_back(shortcut);
   }
   hide();
+}
+
+void StopPanel::showEvent(QShowEvent* event) {
+  for (QShortcut* key : keys_) key->setEnabled(true);
+  QFrame::showEvent(event);
+}
+
+void StopPanel::hideEvent(QHideEvent* event) {
+  for (QShortcut* key : keys_) key->setEnabled(false);
+  QFrame::hideEvent(event);
 }
 
 void StopPanel::showAtCorner() {

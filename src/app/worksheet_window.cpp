@@ -20,6 +20,7 @@
 
 #include "app/application.h"
 #include "app/document_file.h"
+#include "app/find_bar.h"
 #include "app/function_browser.h"
 #include "app/plot_view.h"
 #include "app/plot_window.h"
@@ -94,7 +95,9 @@ WorksheetWindow::WorksheetWindow(Application& app, Document doc, const QString& 
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   status_->setContentsMargins(6, 3, 6, 3);
   status_->setMinimumHeight(status_->fontMetrics().height() + 6);
+  findBar_ = new FindBar(editor_, app_.dialogs(), central);
   layout->addWidget(editor_, 1);
+  layout->addWidget(findBar_);
   layout->addWidget(status_);
   setCentralWidget(central);
   stopPanel_ = new StopPanel(this);
@@ -554,6 +557,13 @@ void WorksheetWindow::buildMenus() {
           &QPlainTextEdit::paste);
   connect(action(edit, tr("Select &All"), "selectAll", QKeySequence::SelectAll),
           &QAction::triggered, editor_, &QPlainTextEdit::selectAll);
+  edit->addSeparator();
+  connect(action(edit, tr("&Find..."), "find", QKeySequence::Find), &QAction::triggered, findBar_,
+          &FindBar::open);
+  connect(action(edit, tr("Find &Next"), "findNext", QKeySequence::FindNext), &QAction::triggered,
+          findBar_, &FindBar::findNext);
+  connect(action(edit, tr("Find Pre&vious"), "findPrevious", QKeySequence::FindPrevious),
+          &QAction::triggered, findBar_, &FindBar::findPrevious);
   edit->addSeparator();
   QAction* prefs = action(edit, tr("Pr&eferences..."), "showPreferences", QKeySequence("Ctrl+,"));
   connect(prefs, &QAction::triggered, &app_, [this] { app_.showPreferences(); });

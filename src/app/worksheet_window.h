@@ -20,6 +20,7 @@ namespace orv::app {
 
 class Application;
 class PlotWindow;
+class FindBar;
 class StopPanel;
 class SyntaxOverlay;
 class WorksheetEditor;
@@ -100,6 +101,7 @@ class WorksheetWindow : public QMainWindow {
   std::unique_ptr<WorksheetSession> session_;
   WorksheetEditor* editor_;
   QLabel* status_;
+  FindBar* findBar_;
   StopPanel* stopPanel_;
   SyntaxOverlay* overlay_;
   QString filePath_;

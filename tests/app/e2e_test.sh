@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end test of the desktop application under a real X server (Xvfb, xcb platform):
-# open a copy of examples/tour.ov, type "\" to run it, save with Ctrl+S, quit with Ctrl+Q,
-# and check that the file on disk holds the results. Every wait is bounded; the whole test
-# ends within 60 seconds.
+# open a copy of examples/tour.ov, type "\" to run it, find a word with Ctrl+F, save with
+# Ctrl+S, quit with Ctrl+Q, and check that the file on disk holds the results. Every wait is
+# bounded; the whole test ends within 60 seconds.
 #   tests/app/e2e_test.sh PATH/TO/orvanel
 set -uo pipefail
 
@@ -115,6 +115,19 @@ done
 [ $ran = 1 ] || echo "app_e2e: the title did not change after \\ (\"$title_before\"); saving anyway" >&2
 sleep 0.5
 
+# Find a word that is nowhere (Ctrl+F, the word, Return), close the bar with Escape and
+# write a note at the end of the text: the word must not reach the text, and the note
+# must, so the bar took the typing and gave the focus back.
+xdotool windowfocus "$wid" 2>/dev/null
+xdotool key --clearmodifiers ctrl+f
+sleep 0.3
+xdotool type --delay 20 "zzfindme"
+xdotool key --clearmodifiers Return Escape
+sleep 0.3
+xdotool key --clearmodifiers ctrl+End Return
+xdotool type --delay 20 "found it"
+sleep 0.3
+
 # The first Save of a worksheet without settings (plain text is one) asks for the name and
 # form in the Save As dialog, with the file's own name and "Plain text" chosen: accept it
 # with Return, and the question whether to replace the file with Y (its "&Yes").
@@ -157,6 +170,8 @@ if [ $saved = 0 ]; then
   fail "$sheet does not contain area:7.00 10 s after Ctrl+S (the run changed the title to \"$title\"; Save As dialog answered: $answered)"
 fi
 head -c 5 "$sheet" | grep -q '^{\\rtf' && fail "Ctrl+S turned the plain-text worksheet into RTF"
+grep -q 'zzfindme' "$sheet" && fail "the word typed into the find bar went into the text"
+grep -q 'found it' "$sheet" || fail "the note typed after Escape closed the find bar is not in the text"
 
 xdotool windowfocus "$wid" 2>/dev/null
 xdotool key --clearmodifiers ctrl+q
@@ -173,4 +188,4 @@ wait "$pid"
 code=$?
 [ $code -eq 0 ] || { show_log; fail "the application exited with status $code"; }
 trap - EXIT
-echo "app_e2e: ok: the run's results were saved to the plain-text file, and Ctrl+Q quit"
+echo "app_e2e: ok: the run's results and a note typed after the find bar were saved to the plain-text file, and Ctrl+Q quit"

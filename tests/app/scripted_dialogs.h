@@ -40,6 +40,8 @@ class ScriptedDialogs : public app::Dialogs {
     return true;
   }
 
+  void beep() override { ++beeps; }
+
   std::deque<bool> overwriteAnswers;
   std::deque<app::SaveAnswer> saveAnswers;
   std::deque<app::SaveTarget> saveTargets;
@@ -49,6 +51,7 @@ class ScriptedDialogs : public app::Dialogs {
   QStringList errors;
   int saveAsked = 0;
   int saveAsAsked = 0;
+  int beeps = 0;
 
  private:
   template <typename T>

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <filesystem>
+#include <utility>
 
 #include "app/application.h"
 #include "app/worksheet_editor.h"
@@ -194,6 +196,57 @@ TEST_F(WindowTest, GoldenWorksheetsGiveTheEnginesTextAndStatus) {
     ++sheets;
   }
   EXPECT_GT(sheets, 100);
+}
+
+TEST_F(WindowTest, FindGoesRoundTheTextBothWaysAndBeepsForAWordThatIsNowhere) {
+  WorksheetWindow* w = window("alpha = 1\nbeta = alpha\nALPHA =\n");
+  w->show();
+  auto* field = w->findChild<QLineEdit*>("findField");
+  ASSERT_NE(field, nullptr);
+  EXPECT_FALSE(field->isVisible());
+  auto selection = [w] {
+    const QTextCursor c = w->editor()->textCursor();
+    return std::make_pair(c.selectionStart(), c.selectedText());
+  };
+
+  action(w, "find")->trigger();
+  EXPECT_TRUE(field->isVisible());
+  QTest::keyClicks(field, "alpha");
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_EQ(selection(), std::make_pair(0, QString("alpha")));
+  // Find Next from there, whatever the case of the letters, and round the end.
+  action(w, "findNext")->trigger();
+  EXPECT_EQ(selection(), std::make_pair(17, QString("alpha")));
+  action(w, "findNext")->trigger();
+  EXPECT_EQ(selection(), std::make_pair(23, QString("ALPHA")));
+  action(w, "findNext")->trigger();
+  EXPECT_EQ(selection(), std::make_pair(0, QString("alpha")));
+  // Shift+Enter and Find Previous go back, round the start.
+  QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(selection(), std::make_pair(23, QString("ALPHA")));
+  action(w, "findPrevious")->trigger();
+  EXPECT_EQ(selection(), std::make_pair(17, QString("alpha")));
+  EXPECT_EQ(dialogs_.beeps, 0);
+
+  // A word that is nowhere beeps and leaves the selection; the text is not
+  // touched by any of it.
+  field->setText("gamma");
+  action(w, "findNext")->trigger();
+  EXPECT_EQ(dialogs_.beeps, 1);
+  EXPECT_EQ(selection(), std::make_pair(17, QString("alpha")));
+  EXPECT_EQ(text(w), "alpha = 1\nbeta = alpha\nALPHA =\n");
+  EXPECT_FALSE(w->isModified());
+
+  // Escape closes the bar; Find opens it with the selected word.
+  QTest::keyClick(field, Qt::Key_Escape);
+  EXPECT_FALSE(field->isVisible());
+  QTextCursor c = w->editor()->textCursor();
+  c.setPosition(10);
+  c.setPosition(14, QTextCursor::KeepAnchor);
+  w->editor()->setTextCursor(c);
+  action(w, "find")->trigger();
+  EXPECT_TRUE(field->isVisible());
+  EXPECT_EQ(field->text(), "beta");
 }
 
 }  // namespace

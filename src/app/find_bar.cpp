@@ -37,7 +37,7 @@ FindBar::FindBar(QPlainTextEdit* editor, Dialogs& dialogs, QWidget* parent)
     hide();
     editor_->setFocus();
   });
-  connect(field_, &QLineEdit::textEdited, this, [this] { showFound(true); });
+  connect(field_, &QLineEdit::textEdited, this, &FindBar::findAsTyped);
   hide();
 }
 
@@ -62,16 +62,7 @@ bool FindBar::find(bool backward) {
     open();
     return false;
   }
-  QTextDocument* doc = editor_->document();
-  const QTextDocument::FindFlags flags =
-      backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
-  QTextCursor found = doc->find(word, editor_->textCursor(), flags);
-  if (found.isNull()) {
-    // Round the end of the text to its other end.
-    QTextCursor from(doc);
-    if (backward) from.movePosition(QTextCursor::End);
-    found = doc->find(word, from, flags);
-  }
+  const QTextCursor found = search(word, editor_->textCursor(), backward);
   showFound(!found.isNull());
   if (found.isNull()) {
     dialogs_.beep();
@@ -80,6 +71,38 @@ bool FindBar::find(bool backward) {
   editor_->setTextCursor(found);
   editor_->ensureCursorVisible();
   return true;
+}
+
+// While the word is typed, the first place from where the selection starts
+// is selected, so that the selection grows with the word; a word found
+// nowhere only colours the field.
+void FindBar::findAsTyped() {
+  const QString word = field_->text();
+  if (word.isEmpty()) {
+    showFound(true);
+    return;
+  }
+  QTextCursor from = editor_->textCursor();
+  from.setPosition(from.selectionStart());
+  const QTextCursor found = search(word, from, false);
+  showFound(!found.isNull());
+  if (found.isNull()) return;
+  editor_->setTextCursor(found);
+  editor_->ensureCursorVisible();
+}
+
+QTextCursor FindBar::search(const QString& word, const QTextCursor& from, bool backward) const {
+  QTextDocument* doc = editor_->document();
+  const QTextDocument::FindFlags flags =
+      backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+  QTextCursor found = doc->find(word, from, flags);
+  if (found.isNull()) {
+    // Round the end of the text to its other end.
+    QTextCursor end(doc);
+    if (backward) end.movePosition(QTextCursor::End);
+    found = doc->find(word, end, flags);
+  }
+  return found;
 }
 
 void FindBar::showFound(bool found) {

@@ -1,9 +1,11 @@
 // The bar under a worksheet's text that finds a word in it: Find opens it,
-// Enter and Find Next go to the next place after the cursor, Shift+Enter and
-// Find Previous to the one before, round the end of the text; Escape closes
-// it. A word found nowhere beeps and colours the field.
+// the word is found as it is typed, Enter and Find Next go to the next place
+// after the cursor, Shift+Enter and Find Previous to the one before, round
+// the end of the text; Escape closes it. A word found nowhere colours the
+// field, and beeps when it was asked for.
 #pragma once
 
+#include <QTextCursor>
 #include <QWidget>
 
 class QLineEdit;
@@ -32,6 +34,8 @@ class FindBar : public QWidget {
 
  private:
   bool find(bool backward);
+  void findAsTyped();
+  QTextCursor search(const QString& word, const QTextCursor& from, bool backward) const;
   void showFound(bool found);
 
   QPlainTextEdit* editor_;

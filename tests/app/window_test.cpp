@@ -211,10 +211,19 @@ TEST_F(WindowTest, FindGoesRoundTheTextBothWaysAndBeepsForAWordThatIsNowhere) {
 
   action(w, "find")->trigger();
   EXPECT_TRUE(field->isVisible());
+  // The word is found as it is typed, the selection growing with it.
+  w->editor()->moveCursor(QTextCursor::Start);
+  QTest::keyClicks(field, "be");
+  EXPECT_EQ(selection(), std::make_pair(10, QString("be")));
+  field->clear();
   QTest::keyClicks(field, "alpha");
+  EXPECT_EQ(selection(), std::make_pair(17, QString("alpha")));
+  // Enter and Find Next go on from there, whatever the case of the letters,
+  // and round the end.
   QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_EQ(selection(), std::make_pair(23, QString("ALPHA")));
+  action(w, "findNext")->trigger();
   EXPECT_EQ(selection(), std::make_pair(0, QString("alpha")));
-  // Find Next from there, whatever the case of the letters, and round the end.
   action(w, "findNext")->trigger();
   EXPECT_EQ(selection(), std::make_pair(17, QString("alpha")));
   action(w, "findNext")->trigger();
@@ -228,8 +237,12 @@ TEST_F(WindowTest, FindGoesRoundTheTextBothWaysAndBeepsForAWordThatIsNowhere) {
   EXPECT_EQ(selection(), std::make_pair(17, QString("alpha")));
   EXPECT_EQ(dialogs_.beeps, 0);
 
-  // A word that is nowhere beeps and leaves the selection; the text is not
-  // touched by any of it.
+  // A word that is nowhere leaves the selection; typed, it only colours the
+  // field, asked for, it beeps. The text is not touched by any of it.
+  field->clear();
+  QTest::keyClicks(field, "zz");
+  EXPECT_EQ(dialogs_.beeps, 0);
+  EXPECT_EQ(selection(), std::make_pair(17, QString("alpha")));
   field->setText("gamma");
   action(w, "findNext")->trigger();
   EXPECT_EQ(dialogs_.beeps, 1);

@@ -61,6 +61,7 @@ WorksheetWindow* Application::findFile(const QString& path) const {
 
 WorksheetWindow* Application::openFile(const QString& path) {
   if (WorksheetWindow* open = findFile(path)) {
+    noteRecentFile(open->filePath());
     open->show();
     open->raise();
     open->activateWindow();
@@ -84,6 +85,28 @@ WorksheetWindow* Application::openFile(const QString& path) {
   if (converted) window->editor()->document()->setModified(true);
   return addWindow(window);
 }
+
+namespace {
+
+constexpr int kRecentFiles = 10;
+constexpr char kRecentKey[] = "RecentFiles";
+
+}  // namespace
+
+QStringList Application::recentFiles() const {
+  return userStore()->value(kRecentKey).toStringList();
+}
+
+void Application::noteRecentFile(const QString& path) {
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  QStringList files = recentFiles();
+  files.removeAll(absolute);
+  files.prepend(absolute);
+  while (files.size() > kRecentFiles) files.removeLast();
+  userStore()->setValue(kRecentKey, files);
+}
+
+void Application::clearRecentFiles() { userStore()->remove(kRecentKey); }
 
 bool Application::includeText(const QString& path, WorksheetWindow* including,
                               std::u16string* text) {

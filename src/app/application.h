@@ -38,6 +38,11 @@ class Application : public QObject {
   WorksheetWindow* openFile(const QString& path);
   // The open window of the file at [path] (compared as canonical paths).
   WorksheetWindow* findFile(const QString& path) const;
+  // File > Open Recent: the worksheet files last opened or saved, newest
+  // first, kept in the user's settings.
+  QStringList recentFiles() const;
+  void noteRecentFile(const QString& path);
+  void clearRecentFiles();
   const std::vector<WorksheetWindow*>& windows() const { return windows_; }
 
   // A run is going on somewhere: every document's actions are disabled.

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
@@ -131,6 +132,8 @@ WorksheetWindow::~WorksheetWindow() { app_.forget(this); }
 void WorksheetWindow::setFilePath(const QString& path) {
   filePath_ = path;
   if (!path.isEmpty()) displayName_ = QFileInfo(path).fileName();
+  // A converted document's new name has no file behind it until it is saved.
+  if (QFileInfo(path).isFile()) app_.noteRecentFile(path);
   const QString absolute = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
   session_->setDocumentPath(QFile::encodeName(absolute).toStdString());
   updateTitle();
@@ -525,6 +528,9 @@ void WorksheetWindow::buildMenus() {
   connect(openAction_, &QAction::triggered, this, [this] {
     for (const QString& path : app_.dialogs().openFiles(this)) app_.openFile(path);
   });
+  QMenu* recent = file->addMenu(tr("Open &Recent"));
+  recent->setObjectName("openRecent");
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
   file->addSeparator();
   closeAction_ = action(file, tr("&Close"), "close", QKeySequence::Close);
   connect(closeAction_, &QAction::triggered, this, &QWidget::close);
@@ -647,6 +653,24 @@ void WorksheetWindow::buildMenus() {
                           "computes."));
   });
   updateFormatChecks();
+}
+
+// The recent files, each under its name with its folder beside it, and a
+// way to forget them all.
+void WorksheetWindow::fillRecentMenu(QMenu* menu) {
+  menu->clear();
+  const QStringList files = app_.recentFiles();
+  for (const QString& path : files) {
+    const QFileInfo info(path);
+    QAction* a = menu->addAction(tr("%1 — %2").arg(info.fileName(), info.absolutePath()));
+    a->setData(path);
+    connect(a, &QAction::triggered, &app_, [this, path] { app_.openFile(path); });
+  }
+  if (files.isEmpty()) menu->addAction(tr("No Recent Files"))->setEnabled(false);
+  menu->addSeparator();
+  QAction* clear = menu->addAction(tr("Clear Menu"));
+  clear->setEnabled(!files.isEmpty());
+  connect(clear, &QAction::triggered, &app_, [this] { app_.clearRecentFiles(); });
 }
 
 void WorksheetWindow::updateActions() {

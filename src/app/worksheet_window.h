@@ -62,6 +62,7 @@ class WorksheetWindow : public QMainWindow {
 
   // The application's busy state changed: enable or disable every action.
   void updateActions();
+  void fillRecentMenu(QMenu* menu);
   // Shows the fault of a failed include at [pos] with [message].
   void showFault(std::size_t pos, const QString& message);
   // Recolours the text, e.g. after the enabled add-on functions changed.

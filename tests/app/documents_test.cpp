@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <filesystem>
 
 #include "app/application.h"
 #include "app/preferences_window.h"
@@ -149,6 +151,44 @@ TEST_F(DocumentsTest, HelpOpensOnceAndStaysUntitled) {
   EXPECT_TRUE(help->session().documentPath().empty());
   ASSERT_TRUE(run(help));
   EXPECT_EQ(help->statusText(), QString::fromUtf8("\u221A"));
+}
+
+TEST_F(DocumentsTest, OpenRecentListsFilesOpenedOrSavedNewestFirst) {
+  app_.clearRecentFiles();
+  dir_.put("a.ov", "a = 1\n");
+  dir_.put("b.ov", "b = 2\n");
+  WorksheetWindow* a = app_.openFile(path("a.ov"));
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(app_.openFile(path("b.ov")), nullptr);
+  EXPECT_EQ(app_.recentFiles(), QStringList({path("b.ov"), path("a.ov")}));
+  // Opening a file again, or saving one under a new name, puts it first.
+  app_.openFile(path("a.ov"));
+  EXPECT_EQ(app_.recentFiles(), QStringList({path("a.ov"), path("b.ov")}));
+  dialogs_.saveTargets = {app::SaveTarget{path("c.ov"), DocForm::kPlain}};
+  ASSERT_TRUE(a->saveAs());
+  EXPECT_EQ(app_.recentFiles().first(), path("c.ov"));
+
+  // The menu of any window, filled as it opens: a file gone from the disk
+  // is reported, not opened.
+  auto* menu = a->findChild<QMenu*>("openRecent");
+  ASSERT_NE(menu, nullptr);
+  emit menu->aboutToShow();
+  QList<QAction*> items;
+  for (QAction* item : menu->actions())
+    if (!item->data().toString().isEmpty()) items.push_back(item);
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_EQ(items[2]->data().toString(), path("b.ov"));
+  std::filesystem::remove(dir_.path("b.ov"));
+  items[2]->trigger();
+  EXPECT_EQ(dialogs_.errors.size(), 1);
+  EXPECT_EQ(app_.windows().size(), 2u);
+
+  menu->actions().last()->trigger();  // Clear Menu
+  EXPECT_TRUE(app_.recentFiles().isEmpty());
+  emit menu->aboutToShow();
+  ASSERT_EQ(menu->actions().size(), 3);  // "No Recent Files", a line, Clear Menu
+  EXPECT_FALSE(menu->actions().first()->isEnabled());
+  EXPECT_FALSE(menu->actions().last()->isEnabled());
 }
 
 }  // namespace

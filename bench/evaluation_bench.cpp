@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_util.h"
+#include "long_worksheet.h"
 
 namespace orv::bench {
 namespace {
@@ -61,22 +62,9 @@ std::string largeWorksheet() {
 void BM_LargeWorksheet(benchmark::State& state) { runSheet(state, largeWorksheet()); }
 BENCHMARK(BM_LargeWorksheet)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Worksheets of 10,000 and 100,000 lines: per four lines a definition, two
-// requests and a comment. Time grows with the length alone.
-std::string longWorksheet(int lines) {
-  std::string s;
-  for (int i = 0; i < lines / 4; ++i) {
-    const std::string n = std::to_string(i);
-    s += "v" + n + " = " + n + " * 1.5 + f(" + n + ")\n";
-    s += "v" + n + " * 2 + sqrt(" + n + "):12.50 -- note\n";
-    s += "v" + n + " - 1 =\n";
-    s += "-- group " + n + "\n";
-  }
-  return s + "f(x) = x^2 / 3\n";
-}
-
+// Worksheets of 10,000 and 100,000 lines: time grows with the length alone.
 void BM_LongWorksheet(benchmark::State& state) {
-  runSheet(state, longWorksheet(static_cast<int>(state.range(0))));
+  runSheet(state, test::longWorksheet(static_cast<int>(state.range(0) / 4)));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_LongWorksheet)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();

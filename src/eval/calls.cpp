@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 
+#include "eval/loop_step.h"
 #include "eval/semantics.h"
 #include "lang/engine.h"
 
@@ -89,17 +90,10 @@ bool Engine::evalparm(ExprNode* n, double* result) {
 // the body is evaluated for lo, lo + 1, ... up to hi.
 bool Engine::evalsum(ExprNode* n, double* result) {
   ExprNode* bounds = n->right->right;
-  // From the second step on, the body runs compiled.
-  std::unique_ptr<Code, void (*)(Code*)> body{nullptr, nullptr};
-  int64_t steps = 0;
+  LoopStep body(n->left);
   return sumOf(
       *this, n, [&](int k, double* v) { return EvalExpr(k ? bounds->right : bounds->left, v); },
-      [&](double* v) {
-        if (++steps == 2) body = compileTransient(n->left);
-        if (!body) return EvalExpr(n->left, v);
-        return runTransient(*body, steps == 2, v);
-      },
-      result);
+      [&](double* v) { return body.value(*this, v); }, result);
 }
 
 // rand(x): a value in [0, x) from a 31-bit generator seeded from the system's

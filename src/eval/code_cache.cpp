@@ -91,11 +91,23 @@ bool Engine::runDefinition(ExprNode* def, DefLink& link, double* result) {
   return code->entry->fn(*this, *code->entry, result);
 }
 
+namespace {
+
+// Transient code for [n] from [compile], owned by the caller; null when
+// compiling [n] gains nothing or compiled evaluation is off.
+template <class Compile>
+std::unique_ptr<Code, void (*)(Code*)> transientCode(const Engine::CodeCache* cache, ExprNode* n,
+                                                     Compile&& compile) {
+  std::unique_ptr<Code, void (*)(Code*)> code{nullptr, [](Code* c) { delete c; }};
+  if (n && worthCompiling(n) && !(cache && cache->disabled)) code.reset(compile().release());
+  return code;
+}
+
+}  // namespace
+
 std::unique_ptr<Code, void (*)(Code*)> Engine::compileTransient(ExprNode* n,
                                                                 std::span<ExprNode* const> live) {
-  std::unique_ptr<Code, void (*)(Code*)> none{nullptr, [](Code* c) { delete c; }};
-  if (!n || !worthCompiling(n) || (codeCache_ && codeCache_->disabled)) return none;
-  return {compileTree(*this, n, live).release(), [](Code* c) { delete c; }};
+  return transientCode(codeCache_.get(), n, [&] { return compileTree(*this, n, live); });
 }
 
 bool Engine::runTransient(const Code& code, bool checkStack, double* result) {
@@ -109,9 +121,7 @@ bool Engine::runTransient(const Code& code, bool checkStack, double* result) {
 }
 
 std::unique_ptr<Code, void (*)(Code*)> Engine::compileTransientCondition(ExprNode* n) {
-  std::unique_ptr<Code, void (*)(Code*)> none{nullptr, [](Code* c) { delete c; }};
-  if (!n || !worthCompiling(n) || (codeCache_ && codeCache_->disabled)) return none;
-  return {compileCondition(*this, n).release(), [](Code* c) { delete c; }};
+  return transientCode(codeCache_.get(), n, [&] { return compileCondition(*this, n); });
 }
 
 bool Engine::runTransientCondition(const Code& code, bool checkStack, int* truth) {

@@ -1,7 +1,6 @@
 // Conditions with three-valued logic, guarded values, alternatives and
 // loops. A condition is known or unknown; unknown is not false.
-#include <memory>
-
+#include "eval/loop_step.h"
 #include "eval/semantics.h"
 #include "lang/engine.h"
 
@@ -76,23 +75,11 @@ bool Engine::evalalternatives(ExprNode* n, double* result) {
 
 // body while c: the loop's value is the body's last value.
 bool Engine::evalwhile(ExprNode* n, double* result) {
-  // From the second step on, the condition and the body run compiled.
-  std::unique_ptr<Code, void (*)(Code*)> test{nullptr, nullptr};
-  std::unique_ptr<Code, void (*)(Code*)> body{nullptr, nullptr};
-  int64_t tests = 0, steps = 0;
+  LoopStep test(n->right);
+  LoopStep body(n->left);
   return whileOf(
-      *this,
-      [&](int* t) {
-        if (++tests == 2) test = compileTransientCondition(n->right);
-        if (!test) return evalbool(n->right, t);
-        return runTransientCondition(*test, tests == 2, t);
-      },
-      [&](double* v) {
-        if (++steps == 2) body = compileTransient(n->left);
-        if (!body) return EvalExpr(n->left, v);
-        return runTransient(*body, steps == 2, v);
-      },
-      result);
+      *this, [&](int* t) { return test.truth(*this, t); },
+      [&](double* v) { return body.value(*this, v); }, result);
 }
 
 }  // namespace orv

@@ -1,5 +1,7 @@
 // A worksheet far longer than fixed pools could hold: 100,000 lines, 25,000
 // definitions (each name in the string pool), 50,000 requests.
+#include "long_worksheet.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,18 +13,6 @@
 namespace orv::test {
 namespace {
 
-std::string longSheet(int groups) {
-  std::string s;
-  for (int i = 0; i < groups; ++i) {
-    const std::string n = std::to_string(i);
-    s += "v" + n + " = " + n + " * 1.5 + f(" + n + ")\n";
-    s += "v" + n + " * 2 + sqrt(" + n + "):12.50 -- note\n";
-    s += "v" + n + " - 1 =\n";
-    s += "-- group " + n + "\n";
-  }
-  return s + "f(x) = x^2 / 3\n";
-}
-
 std::string fixed2(double v) {
   char text[64];
   std::snprintf(text, sizeof text, "%.2f", v);
@@ -30,7 +20,7 @@ std::string fixed2(double v) {
 }
 
 TEST(LongWorksheet, AHundredThousandLinesRunToTheEnd) {
-  SheetResult r = runSheet(longSheet(25000));
+  SheetResult r = runSheet(longWorksheet(25000));
   ASSERT_TRUE(r.ok) << r.status;
   EXPECT_TRUE(r.alerts.empty());
   for (int i : {0, 1, 12345, 24999}) {

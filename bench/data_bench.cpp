@@ -120,19 +120,21 @@ void BM_ReadText(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The parser alone on the same bytes in memory.
+// The parser alone on the same bytes in memory, the quickest way this
+// processor runs (Arg 0) and the way every processor runs (Arg 1).
 void BM_TextParser(benchmark::State& state) {
   const std::string& text = folder().text();
+  const TextQuickWay way = state.range(0) ? TextQuickWay::Portable : TextQuickWay::Quickest;
   for (auto _ : state) {
     coldMemory(state);
-    TextValues t = readTextValues(text.data(), text.data() + text.size(), 0);
+    TextValues t = readTextValues(text.data(), text.data() + text.size(), 0, way);
     benchmark::DoNotOptimize(t.values.data());
     if (t.values.size() != static_cast<std::size_t>(kTextValues)) state.SkipWithError("count");
   }
   state.SetItemsProcessed(state.iterations() * kTextValues);
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
-BENCHMARK(BM_TextParser)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TextParser)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // 10^7 "INT2" values; with an interval every [k]th of them (items are the
 // values stored).

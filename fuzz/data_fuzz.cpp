@@ -122,7 +122,9 @@ void pureParts(std::string_view bytes) {
            (quick.values.empty() || std::memcmp(quick.values.data(), plain.values.data(),
                                                 quick.values.size() * sizeof(float)) == 0);
   };
-  if (!plainBits(t, limit) || !plainBits(orv::readTextValues(p, p + n, 0), 0)) std::abort();
+  if (!plainBits(t, limit) || !plainBits(orv::readTextValues(p, p + n, 0), 0) ||
+      !plainBits(orv::readTextValues(p, p + n, 0, orv::TextQuickWay::Portable), 0))
+    std::abort();
   for (int64_t lines : {1, 2, 7, 1000}) {
     std::size_t at = orv::skipTextLines(p, n, n > 3 ? 3 : 0, lines);
     if (at > n) std::abort();

@@ -156,7 +156,7 @@ bool readBinary(Engine& e, const InputFile& file, std::size_t start, int64_t len
 // ends after its last line end, and the rest goes to the front of the next.
 bool readTextFile(Engine& e, const InputFile& file, std::size_t start, int64_t limit,
                   TextValues* values) {
-  constexpr std::size_t kPiece = std::size_t(1) << 18;
+  constexpr std::size_t kPiece = std::size_t(1) << 17;
   const std::size_t size = file.size();
   TextValueReader reader(limit, start < size ? size - start : 0);
   std::vector<char> buffer(kPiece);

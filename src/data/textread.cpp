@@ -1,14 +1,12 @@
 #include "data/textread.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+#include "data/text_windows.h"
 
 namespace orv {
 
@@ -136,173 +134,6 @@ inline const char* readNumber(const char* p, const char* end, Reach reach, float
   return p;
 }
 
-// The quick way through a text of plain numbers: the bytes of a 64-byte
-// window are classified at once into bit masks, and every number in it that
-// is a plain run of digits with a sign and a point is read from its run,
-// without stepping byte by byte. Anything else (exponents, '?', a second
-// point or sign, long runs, a run that goes on past the window) is left to
-// the byte-by-byte reader from where the window stopped.
-constexpr int kWindow = 64;
-// Bytes from a window's start that reading it may look at.
-constexpr std::ptrdiff_t kWindowReach = kWindow + 32;
-
-struct WindowMasks {
-  uint64_t number = 0;  // digits, '.' and '-'
-  uint64_t dot = 0, minus = 0, question = 0, exponent = 0;
-};
-
-inline WindowMasks classifyWindow(const char* p) {
-  WindowMasks m;
-#if defined(__SSE2__)
-  for (int i = 0; i < kWindow / 16; ++i) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('0' - 1)),
-                                        _mm_cmplt_epi8(x, _mm_set1_epi8('9' + 1)));
-    const __m128i dot = _mm_cmpeq_epi8(x, _mm_set1_epi8('.'));
-    const __m128i minus = _mm_cmpeq_epi8(x, _mm_set1_epi8('-'));
-    const __m128i question = _mm_cmpeq_epi8(x, _mm_set1_epi8('?'));
-    const __m128i exponent =
-        _mm_cmpeq_epi8(_mm_or_si128(x, _mm_set1_epi8(0x20)), _mm_set1_epi8('e'));
-    auto bits = [i](__m128i v) {
-      return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(v))) << (16 * i);
-    };
-    m.number |= bits(_mm_or_si128(digit, _mm_or_si128(dot, minus)));
-    m.dot |= bits(dot);
-    m.minus |= bits(minus);
-    m.question |= bits(question);
-    m.exponent |= bits(exponent);
-  }
-#else
-  for (int i = 0; i < kWindow; ++i) {
-    const char c = p[i];
-    const uint64_t bit = uint64_t{1} << i;
-    if (isDigit(c) || c == '.' || c == '-') m.number |= bit;
-    if (c == '.') m.dot |= bit;
-    if (c == '-') m.minus |= bit;
-    if (c == '?') m.question |= bit;
-    if ((c | 0x20) == 'e') m.exponent |= bit;
-  }
-#endif
-  return m;
-}
-
-inline uint64_t load8(const char* p) {
-  uint64_t w;
-  std::memcpy(&w, p, 8);
-  return w;
-}
-
-// The low four bits of the last [n] (at most 8) bytes of eight.
-constexpr uint64_t lastNibbles(int n) { return n ? 0x0F0F0F0F0F0F0F0F << (64 - 8 * n) : 0; }
-constexpr uint64_t kLastNibbles[9] = {lastNibbles(0), lastNibbles(1), lastNibbles(2),
-                                      lastNibbles(3), lastNibbles(4), lastNibbles(5),
-                                      lastNibbles(6), lastNibbles(7), lastNibbles(8)};
-
-// The value of the digits in the low four bits of the last bytes of eight
-// (first byte lowest), other bytes zero.
-inline uint64_t nibblesValue(uint64_t v) {
-  v = v * 10 + (v >> 8);
-  return ((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32)) +
-          ((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32))) >>
-         32;
-}
-
-// The value of the [n] (at most 8) digits that end right before [p]; up to
-// eight bytes before [p] are read.
-inline uint64_t digitsBefore(const char* p, int n) {
-  return nibblesValue(load8(p - 8) & kLastNibbles[n]);
-}
-
-const double kTenths[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
-
-// The value of a number's [n] integer digits ending at [intEnd] and [k]
-// fraction digits ending at [end] (both at most 8), as readNumber gathers
-// it: the integer part plus the fraction divided by 10^k.
-[[gnu::noinline]] double gatheredDigits(const char* intEnd, const char* end, int n, int k) {
-  const uint64_t ipart = digitsBefore(intEnd, n);
-  const uint64_t fpart = digitsBefore(end, k);
-  return static_cast<double>(static_cast<int64_t>(ipart)) +
-         static_cast<double>(static_cast<int64_t>(fpart)) / kPow10[k];
-}
-
-// The same value, quicker, of digits and a point that fit in the eight
-// bytes before [end]: the digits are joined into one integer, the point
-// taken out, and scaled by 10^-k. That is within four units of the last
-// place of the gathered value, so the two round to the same single-precision
-// number unless they lie within a few units of a point halfway between two
-// such numbers; there (about one number in 30 million) the gathered value is
-// worked out.
-inline double joinedDigits(const char* end, int point, int n, int k) {
-  const uint64_t w = load8(end - 8);
-  // With a point, the integer digits move up a byte to meet the fraction.
-  const uint64_t shifted = w << (8 * point);
-  const uint64_t nibbles =
-      (w & kLastNibbles[k]) | (shifted & kLastNibbles[n + k] & ~kLastNibbles[k]);
-  const double joined = static_cast<double>(static_cast<int64_t>(nibblesValue(nibbles)));
-  const double value = joined * kTenths[k];
-  const uint64_t belowSingle = std::bit_cast<uint64_t>(value) & 0x1FFFFFFF;
-  if (belowSingle - (0x10000000 - 8) < 16) return gatheredDigits(end - k - point, end, n, k);
-  return value;
-}
-
-// Reads the plain numbers of the window at [p] into [*to], which has room
-// for kWindow / 2 (as many as a window can hold);
-// returns how many of its bytes were taken, and in [again] whether the rest
-// is for the quick way too. The bytes from 8 before [p] to kWindowReach after
-// it may be looked at. The byte-by-byte reader goes on from the position
-// returned, at a value's start or between values.
-inline int readWindow(const char* p, float** to, bool* again) {
-  const WindowMasks m = classifyWindow(p);
-  const uint64_t starts = m.number & ~(m.number << 1);
-  const uint64_t ends = ~m.number & (m.number << 1);
-  // For each point, the first byte after it that is neither a digit nor a
-  // sign: the carry of adding the point's next bit runs through the digits.
-  const uint64_t digitsAndSigns = m.number & ~m.dot;
-  const uint64_t afterPoint = ((m.dot << 1) + digitsAndSigns) & ~digitsAndSigns;
-  // Numbers the quick way does not read: with a sign inside, with a second
-  // point, or with an exponent. They and a '?' end the quick reading.
-  const uint64_t odd =
-      (m.minus & ~starts) | (afterPoint & m.dot) | (m.exponent & ends) | m.question;
-  const int limit = std::countr_zero(odd);
-  float* out = *to;
-  // Every number before [limit] has one start, one end and at most one
-  // point, so the three masks are walked together.
-  uint64_t left = starts, endsLeft = ends, dotsLeft = m.dot;
-  for (; left; left &= left - 1, endsLeft &= endsLeft - 1) {
-    const int s = std::countr_zero(left);
-    const int e = std::countr_zero(endsLeft);
-    if (e >= limit) {
-      // A number that goes on past the window starts the next one.
-      *again = e == kWindow && limit == kWindow && s > 0;
-      *to = out;
-      return std::min(s, limit);
-    }
-    const bool negative = (m.minus >> s) & 1;
-    const int dotAt = std::countr_zero(dotsLeft);
-    const bool point = dotAt < e;
-    dotsLeft &= dotsLeft - static_cast<uint64_t>(point);
-    const int intEnd = point ? dotAt : e;
-    const int n = intEnd - s - negative;
-    const int k = point ? e - dotAt - 1 : 0;
-    double mantissa;
-    if (e - s - negative <= 8) {
-      mantissa = joinedDigits(p + e, point, n, k);
-    } else if (n <= 8 && k <= 8) {
-      mantissa = gatheredDigits(p + intEnd, p + e, n, k);
-    } else {
-      *again = false;
-      *to = out;
-      return s;
-    }
-    const uint64_t sign = static_cast<uint64_t>(negative & ((n | k) != 0)) << 63;
-    mantissa = std::bit_cast<double>(std::bit_cast<uint64_t>(mantissa) ^ sign);
-    *out++ = static_cast<float>(mantissa);
-  }
-  *again = false;
-  *to = out;
-  return limit;
-}
-
 }  // namespace
 
 namespace textread_detail {
@@ -313,8 +144,10 @@ const char* readNumberDigitByDigit(const char* p, const char* end, float* value)
 
 }  // namespace textread_detail
 
-TextValueReader::TextValueReader(int64_t limit, std::size_t expectedBytes)
-    : room_(limit > 0 ? limit : std::numeric_limits<int64_t>::max()) {
+TextValueReader::TextValueReader(int64_t limit, std::size_t expectedBytes, TextQuickWay way)
+    : readWindow_(way == TextQuickWay::Portable ? portableTextWindowReader()
+                                                : quickestTextWindowReader()),
+      room_(limit > 0 ? limit : std::numeric_limits<int64_t>::max()) {
   // Room for a number in every three bytes, as most files need far less;
   // denser files grow the block.
   std::size_t room = expectedBytes / 3 + 400;
@@ -337,17 +170,22 @@ const char* TextValueReader::readValues(const char* p, const char* stop, const c
   // bytes of a window it leaves are read one by one.
   const char* quickFrom = p;
   const char* begin = p;
+  const auto readWindow = readWindow_;
+  const char* lastWindow = end - kTextWindowReach;
   while (p < stop) {
-    if (p >= quickFrom && firstLineEnd_ != 0 && p - begin >= 8 && end - p >= kWindowReach &&
-        outEnd - out >= kWindow / 2) {
-      bool again = false;
-      const float* before = out;
-      const int taken = readWindow(p, &out, &again);
-      // A window with no plain number in it (exponents, long fractions)
-      // sends the next few to the byte-by-byte reader straight away.
-      quickFrom = again ? p + taken : p + (out == before ? 16 * kWindow : kWindow);
-      p += taken;
-      continue;
+    if (p >= quickFrom && firstLineEnd_ != 0 && p - begin >= 8) {
+      // Window after window while each takes all its bytes or leaves a
+      // number that goes on into the next.
+      while (p < stop && p <= lastWindow && p >= quickFrom && outEnd - out >= kTextWindow / 2 + 4) {
+        bool again = false;
+        const float* before = out;
+        const int taken = readWindow(p, &out, &again);
+        // A window with no plain number in it (exponents, long fractions)
+        // sends the next few to the byte-by-byte reader straight away.
+        quickFrom = again ? p + taken : p + (out == before ? 16 * kTextWindow : kTextWindow);
+        p += taken;
+      }
+      if (p >= stop) break;
     }
     char c = *p;
     if (!(isDigit(c) || c == '.' || c == '-' || c == '?')) {
@@ -406,8 +244,8 @@ TextValues TextValueReader::finish() {
   return std::move(out_);
 }
 
-TextValues readTextValues(const char* text, const char* end, int64_t limit) {
-  TextValueReader reader(limit, static_cast<std::size_t>(end - text));
+TextValues readTextValues(const char* text, const char* end, int64_t limit, TextQuickWay way) {
+  TextValueReader reader(limit, static_cast<std::size_t>(end - text), way);
   reader.add(text, end);
   return reader.finish();
 }

@@ -14,19 +14,26 @@ struct TextValues {
   int64_t cols = 0;  // 0: one-dimensional
 };
 
+// Which quick way through plain numbers a reader takes: the quickest this
+// processor runs, or the one every processor runs (for the tests that hold
+// the two against each other).
+enum class TextQuickWay { Quickest, Portable };
+
 // Reads the numbers of [text, end). [limit] > 0 stops after that many
 // values. A run of '?' is one missing value (NaN); a lone '-' or '.' is 0;
 // every other character separates numbers. The column count is the number
 // of values up to the first that ends a line, unless that is 1 or all of
 // them, or no value ends a line.
-TextValues readTextValues(const char* text, const char* end, int64_t limit);
+TextValues readTextValues(const char* text, const char* end, int64_t limit,
+                          TextQuickWay way = TextQuickWay::Quickest);
 
 // The same for a text that comes in pieces, each ending right after a line
 // end (CR or LF) or at the end of the text, so that a file is read through a
 // small buffer: [expectedBytes] sizes the first reservation.
 class TextValueReader {
  public:
-  TextValueReader(int64_t limit, std::size_t expectedBytes);
+  TextValueReader(int64_t limit, std::size_t expectedBytes,
+                  TextQuickWay way = TextQuickWay::Quickest);
   // Reads the numbers of the next piece; false once [limit] values are read.
   bool add(const char* text, const char* end);
   TextValues finish();
@@ -35,6 +42,7 @@ class TextValueReader {
   template <class Reach>
   const char* readValues(const char* p, const char* stop, const char* end, Reach reach);
 
+  int (*readWindow_)(const char* p, float** to, bool* again);
   TextValues out_;
   int64_t room_;              // values wanted at most
   int64_t firstLineEnd_ = 0;  // values up to the first that ends a line

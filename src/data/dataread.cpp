@@ -151,9 +151,9 @@ bool readBinary(Engine& e, const InputFile& file, std::size_t start, int64_t len
   return true;
 }
 
-// The TEXT values of [file] from [start], read through a buffer of a few
-// hundred kilobytes that stays in the cache: each piece handed to the reader
-// ends after its last line end, and the rest goes to the front of the next.
+// The TEXT values of [file] from [start], read through a buffer of 128 KiB
+// that stays in the cache: each piece handed to the reader ends after its
+// last line end, and the rest goes to the front of the next.
 bool readTextFile(Engine& e, const InputFile& file, std::size_t start, int64_t limit,
                   TextValues* values) {
   constexpr std::size_t kPiece = std::size_t(1) << 17;

@@ -2,6 +2,8 @@
 // bytes, and the metadata written beside a data file.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -27,6 +29,21 @@ class Sheet : public Worksheet {
 };
 
 inline const std::string kOk = "\xE2\x88\x9A";  // the success mark
+
+// A request and the result its run writes after the ':'.
+struct Expected {
+  std::string request, result;
+};
+
+// Runs the [expected] requests, each "request=" on a line of its own, and
+// checks that the run succeeds with those results.
+inline void expectResults(Worksheet& s, std::initializer_list<Expected> expected) {
+  std::string text;
+  for (const Expected& e : expected) text += e.request + "=\n";
+  const SheetResult r = s.run(text);
+  EXPECT_EQ(r.rawStatus, kOk) << r.text;
+  for (const Expected& e : expected) EXPECT_EQ(r[e.request], e.result) << e.request;
+}
 
 inline std::string be16(uint16_t v) { return {char(v >> 8), char(v & 0xFF)}; }
 inline std::string be32(uint32_t v) { return be16(uint16_t(v >> 16)) + be16(uint16_t(v & 0xFFFF)); }

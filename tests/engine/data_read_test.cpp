@@ -38,48 +38,29 @@ TEST(ReadText, ShapeAndElementsThroughTheWorksheet) {
   dir.put("quirks.txt", "3.5e - ?? 1.2.3\n");
   stamp(dir, "m.txt", "TEXT", "ttxt");
   Sheet s(dir);
-  SheetResult r = s.run(
-      "read(\"m.txt\")=\n"
-      "read(\"v.txt\", \"TEXT\")=\n"
-      "read(\"lines.txt\", \"TEXT\")=\n"
-      "read(\"quirks.txt\", \"TEXT\")=\n"
-      "read(\"m.txt\")[2]=\n"
-      "read(\"m.txt\")[2, 3]=\n"
-      "read(\"m.txt\")[1, 5]=\n"
-      "read(\"m.txt\")[1, 7]=\n"
-      "read(\"m.txt\")[3, 1]=\n"
-      "read(\"v.txt\", \"TEXT\")[0.4]=\n"
-      "read(\"v.txt\", \"TEXT\")[0.5]=\n"
-      "read(\"v.txt\", \"TEXT\")[0.51]=\n"
-      "read(\"v.txt\", \"TEXT\")[1.5]=\n"
-      "read(\"v.txt\", \"TEXT\")[4.49]=\n"
-      "read(\"v.txt\", \"TEXT\")[4.5]=\n"
-      "read(\"v.txt\", \"TEXT\", 3)[2, 1]=\n"
-      "read(\"m.txt\", ?, 0)=\n"
-      "count(read(\"m.txt\"))=\n"
-      "count(read(\"m.txt\", ?, 0))=\n");
-  EXPECT_EQ(r.rawStatus, kOk);
-  EXPECT_EQ(r["read(\"m.txt\")"], "{{1.00,2.00,3.00},{4.00,5.00,6.00}}");
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")"], "{1.00,2.00,3.00,4.00}");
-  EXPECT_EQ(r["read(\"lines.txt\", \"TEXT\")"], "{1.00,2.00,3.00}");
-  EXPECT_EQ(r["read(\"quirks.txt\", \"TEXT\")"], "{3.50,0.00,NAN04,1.20,3.00}");
-  EXPECT_EQ(r["read(\"m.txt\")[2]"], "{4.00,5.00,6.00}");
-  EXPECT_EQ(r["read(\"m.txt\")[2, 3]"], "6.00");
-  // A column beyond the last runs into the next row, within the values.
-  EXPECT_EQ(r["read(\"m.txt\")[1, 5]"], "5.00");
-  EXPECT_EQ(r["read(\"m.txt\")[1, 7]"], "?");
-  EXPECT_EQ(r["read(\"m.txt\")[3, 1]"], "?");
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")[0.4]"], "?");
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")[0.5]"], "?");
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")[0.51]"], "1.00");
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")[1.5]"], "2.00");
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")[4.49]"], "4.00");
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\")[4.5]"], "?");
-  // A row that holds only part of its values is not a row.
-  EXPECT_EQ(r["read(\"v.txt\", \"TEXT\", 3)[2, 1]"], "?");
-  EXPECT_EQ(r["read(\"m.txt\", ?, 0)"], "{1.00,2.00,3.00,4.00,5.00,6.00}");
-  EXPECT_EQ(r["count(read(\"m.txt\"))"], "2.00") << "rows";
-  EXPECT_EQ(r["count(read(\"m.txt\", ?, 0))"], "6.00");
+  expectResults(s, {
+                       {"read(\"m.txt\")", "{{1.00,2.00,3.00},{4.00,5.00,6.00}}"},
+                       {"read(\"v.txt\", \"TEXT\")", "{1.00,2.00,3.00,4.00}"},
+                       {"read(\"lines.txt\", \"TEXT\")", "{1.00,2.00,3.00}"},
+                       {"read(\"quirks.txt\", \"TEXT\")", "{3.50,0.00,NAN04,1.20,3.00}"},
+                       {"read(\"m.txt\")[2]", "{4.00,5.00,6.00}"},
+                       {"read(\"m.txt\")[2, 3]", "6.00"},
+                       // A column beyond the last runs into the next row, within the values.
+                       {"read(\"m.txt\")[1, 5]", "5.00"},
+                       {"read(\"m.txt\")[1, 7]", "?"},
+                       {"read(\"m.txt\")[3, 1]", "?"},
+                       {"read(\"v.txt\", \"TEXT\")[0.4]", "?"},
+                       {"read(\"v.txt\", \"TEXT\")[0.5]", "?"},
+                       {"read(\"v.txt\", \"TEXT\")[0.51]", "1.00"},
+                       {"read(\"v.txt\", \"TEXT\")[1.5]", "2.00"},
+                       {"read(\"v.txt\", \"TEXT\")[4.49]", "4.00"},
+                       {"read(\"v.txt\", \"TEXT\")[4.5]", "?"},
+                       // A row that holds only part of its values is not a row.
+                       {"read(\"v.txt\", \"TEXT\", 3)[2, 1]", "?"},
+                       {"read(\"m.txt\", ?, 0)", "{1.00,2.00,3.00,4.00,5.00,6.00}"},
+                       {"count(read(\"m.txt\"))", "2.00"},  // rows
+                       {"count(read(\"m.txt\", ?, 0))", "6.00"},
+                   });
 }
 
 TEST(ReadText, MoreNumbersThanTheFirstGuessAndTheLengthLimit) {
@@ -91,20 +72,14 @@ TEST(ReadText, MoreNumbersThanTheFirstGuessAndTheLengthLimit) {
   for (int i = 1; i <= 100; ++i) hundred += std::to_string(i) + " ";
   dir.put("h.txt", hundred);
   Sheet s(dir);
-  SheetResult r = s.run(
-      "count(read(\"big.txt\", \"TEXT\", 0))=\n"
-      "read(\"big.txt\", \"TEXT\")[300, 10]=\n"
-      "count(read(\"h.txt\", \"TEXT\", 0, 10))=\n"
-      "read(\"h.txt\", \"TEXT\", 0, 10)[10]=\n"
-      "read(\"h.txt\", \"TEXT\", 0, 10)[11]=\n"
-      "count(read(\"h.txt\", \"TEXT\", 0, 1000))=\n");
-  EXPECT_EQ(r.rawStatus, kOk);
-  EXPECT_EQ(r["count(read(\"big.txt\", \"TEXT\", 0))"], "3000.00");
-  EXPECT_EQ(r["read(\"big.txt\", \"TEXT\")[300, 10]"], "1.00");
-  EXPECT_EQ(r["count(read(\"h.txt\", \"TEXT\", 0, 10))"], "10.00");
-  EXPECT_EQ(r["read(\"h.txt\", \"TEXT\", 0, 10)[10]"], "10.00");
-  EXPECT_EQ(r["read(\"h.txt\", \"TEXT\", 0, 10)[11]"], "?");
-  EXPECT_EQ(r["count(read(\"h.txt\", \"TEXT\", 0, 1000))"], "100.00");
+  expectResults(s, {
+                       {"count(read(\"big.txt\", \"TEXT\", 0))", "3000.00"},
+                       {"read(\"big.txt\", \"TEXT\")[300, 10]", "1.00"},
+                       {"count(read(\"h.txt\", \"TEXT\", 0, 10))", "10.00"},
+                       {"read(\"h.txt\", \"TEXT\", 0, 10)[10]", "10.00"},
+                       {"read(\"h.txt\", \"TEXT\", 0, 10)[11]", "?"},
+                       {"count(read(\"h.txt\", \"TEXT\", 0, 1000))", "100.00"},
+                   });
 }
 
 TEST(ReadSkip, BytesForwardAndLinesInEachLineEndConvention) {
@@ -255,17 +230,13 @@ TEST(ReadBinary, LinesSkippedBeforeBinaryValues) {
   dir.put("crlf", crlf + int2s({7, 8}));
   dir.put("short", "a\nb\n");
   Sheet s(dir);
-  SheetResult r = s.run(
-      "read(\"lf\", \"INT2\", ?, ?, -1)=\n"
-      "read(\"long\", \"INT2\", ?, ?, -3)=\n"
-      "read(\"crlf\", \"INT2\", ?, ?, -3)=\n"
-      "read(\"lf\", \"BYT1\", ?, 2, -9)=\n");
-  EXPECT_EQ(r.rawStatus, kOk) << r.text;
-  EXPECT_EQ(r["read(\"lf\", \"INT2\", ?, ?, -1)"], "{1.00,2.00}");
-  // 300 bytes end a line; the LF after it is passed over.
-  EXPECT_EQ(r["read(\"long\", \"INT2\", ?, ?, -3)"], "{5.00,6.00}");
-  EXPECT_EQ(r["read(\"crlf\", \"INT2\", ?, ?, -3)"], "{7.00,8.00}");
-  EXPECT_EQ(r["read(\"lf\", \"BYT1\", ?, 2, -9)"], "{104.00,101.00}") << "from the start";
+  expectResults(s, {
+                       {"read(\"lf\", \"INT2\", ?, ?, -1)", "{1.00,2.00}"},
+                       // 300 bytes end a line; the LF after it is passed over.
+                       {"read(\"long\", \"INT2\", ?, ?, -3)", "{5.00,6.00}"},
+                       {"read(\"crlf\", \"INT2\", ?, ?, -3)", "{7.00,8.00}"},
+                       {"read(\"lf\", \"BYT1\", ?, 2, -9)", "{104.00,101.00}"},  // from the start
+                   });
 }
 
 TEST(ReadBinary, MissingValueMarkersOnlyInOwnFiles) {
@@ -345,30 +316,19 @@ TEST(ReadBinary, ColumnCountFromTagOrStringList) {
   dir.put("d8", d8);
   stamp(dir, "d8", "DBL8", "Orvl", tag);
   Sheet s(dir);
-  SheetResult r = s.run(
-      "read(\"tag\")=\n"
-      "read(\"tag\", ?, 0)=\n"
-      "read(\"tag\", ?, 2)=\n"
-      "read(\"str\")=\n"
-      "read(\"zero\")=\n"
-      "read(\"other\")=\n"
-      "read(\"short\")=\n"
-      "read(\"junk\")=\n"
-      "read(\"d8\")=\n"
-      "read(\"d8\")[2, 1]=\n"
-      "read(\"d8\", ?, 0)=\n");
-  EXPECT_EQ(r.rawStatus, kOk);
-  EXPECT_EQ(r["read(\"tag\")"], "{{1.00,2.00,3.00},{4.00,5.00,6.00}}");
-  EXPECT_EQ(r["read(\"tag\", ?, 0)"], "{1.00,2.00,3.00,4.00,5.00,6.00}");
-  EXPECT_EQ(r["read(\"tag\", ?, 2)"], "{{1.00,2.00},{3.00,4.00},{5.00,6.00}}");
-  EXPECT_EQ(r["read(\"str\")"], "{{1.00,2.00},{3.00,4.00},{5.00,6.00}}");
-  EXPECT_EQ(r["read(\"zero\")"], "{1.00,2.00,3.00,4.00,5.00,6.00}");
-  EXPECT_EQ(r["read(\"other\")"], "{1.00,2.00,3.00,4.00,5.00,6.00}");
-  EXPECT_EQ(r["read(\"short\")"], "{1.00,2.00,3.00,4.00,5.00,6.00}");
-  EXPECT_EQ(r["read(\"junk\")"], "{1.00,2.00,3.00,4.00,5.00,6.00}");
-  EXPECT_EQ(r["read(\"d8\")"], "{{1.00,2.00,3.00},{4.00,5.00,6.00}}");
-  EXPECT_EQ(r["read(\"d8\")[2, 1]"], "4.00");
-  EXPECT_EQ(r["read(\"d8\", ?, 0)"], "{1.00,2.00,3.00,4.00,5.00,6.00}");
+  expectResults(s, {
+                       {"read(\"tag\")", "{{1.00,2.00,3.00},{4.00,5.00,6.00}}"},
+                       {"read(\"tag\", ?, 0)", "{1.00,2.00,3.00,4.00,5.00,6.00}"},
+                       {"read(\"tag\", ?, 2)", "{{1.00,2.00},{3.00,4.00},{5.00,6.00}}"},
+                       {"read(\"str\")", "{{1.00,2.00},{3.00,4.00},{5.00,6.00}}"},
+                       {"read(\"zero\")", "{1.00,2.00,3.00,4.00,5.00,6.00}"},
+                       {"read(\"other\")", "{1.00,2.00,3.00,4.00,5.00,6.00}"},
+                       {"read(\"short\")", "{1.00,2.00,3.00,4.00,5.00,6.00}"},
+                       {"read(\"junk\")", "{1.00,2.00,3.00,4.00,5.00,6.00}"},
+                       {"read(\"d8\")", "{{1.00,2.00,3.00},{4.00,5.00,6.00}}"},
+                       {"read(\"d8\")[2, 1]", "4.00"},
+                       {"read(\"d8\", ?, 0)", "{1.00,2.00,3.00,4.00,5.00,6.00}"},
+                   });
 }
 
 TEST(ReadBinary, MetadataInExtendedAttributes) {

@@ -7,9 +7,11 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <algorithm>
+#include <cstring>
 
 #include "app/document_file.h"
 #include "app/function_browser.h"
+#include "app/instance_link.h"
 #include "app/preferences_window.h"
 #include "app/worksheet_editor.h"
 #include "app/worksheet_window.h"
@@ -130,6 +132,26 @@ void Application::setBusy(bool busy) {
   busy_ = busy;
   for (WorksheetWindow* w : windows_) w->updateActions();
   emit busyChanged(busy);
+  if (!busy) {
+    std::vector<QStringList> waiting;
+    waiting.swap(handedOver_);
+    for (const QStringList& paths : waiting) openHandedOver(paths);
+  }
+}
+
+void Application::openHandedOver(const QStringList& paths) {
+  if (busy_) {
+    handedOver_.push_back(paths);
+    return;
+  }
+  WorksheetWindow* front = nullptr;
+  for (const QString& path : paths)
+    if (WorksheetWindow* w = openFile(path)) front = w;
+  if (paths.isEmpty()) front = newDocument();
+  if (front) {
+    front->raise();
+    front->activateWindow();
+  }
 }
 
 const Registry& Application::registry() const { return addOnRegistry(); }
@@ -254,8 +276,20 @@ int runApplication(int argc, char** argv) {
   Application app(dialogs);
   for (const std::string& alert : addOnRegistry().alerts())
     dialogs.error(nullptr, "Orvanel", QString::fromStdString(alert));
+  int first = 1;
+  const bool newInstance = argc > 1 && std::strcmp(argv[1], "--new-instance") == 0;
+  first += newInstance;
+  QStringList paths;
+  for (int i = first; i < argc; ++i)
+    paths << QFileInfo(QFile::decodeName(argv[i])).absoluteFilePath();
+  InstanceLink link(InstanceLink::defaultSocketPath());
+  if (!newInstance) {
+    if (link.handOver(paths)) return 0;
+    QObject::connect(&link, &InstanceLink::filesHandedOver, &app, &Application::openHandedOver);
+    link.listen();
+  }
   int opened = 0;
-  for (int i = 1; i < argc; ++i) opened += app.openFile(QFile::decodeName(argv[i])) != nullptr;
+  for (const QString& path : paths) opened += app.openFile(path) != nullptr;
   if (opened == 0) app.newDocument();
   return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ class Application : public QObject {
   void noteRecentFile(const QString& path);
   void clearRecentFiles();
   const std::vector<WorksheetWindow*>& windows() const { return windows_; }
+
+  // Files that a later start of the application handed over (none: a new
+  // document): opened and brought to the front now, or when the run ends.
+  void openHandedOver(const QStringList& paths);
 
   // A run is going on somewhere: every document's actions are disabled.
   bool busy() const { return busy_; }
@@ -94,12 +99,15 @@ class Application : public QObject {
   std::vector<WorksheetWindow*> windows_;
   int untitled_ = 0;
   bool busy_ = false;
+  std::vector<QStringList> handedOver_;  // waiting for the run to end
   QPointer<WorksheetWindow> plotDocument_;
   QPointer<PreferencesWindow> preferences_;
   QPointer<FunctionBrowser> browser_;
 };
 
-// `orvanel [FILE...]`: runs the desktop application.
+// `orvanel [--new-instance] [FILE...]`: runs the desktop application, or
+// hands the files to the one already running on this display (unless
+// --new-instance) and returns.
 int runApplication(int argc, char** argv);
 
 }  // namespace orv::app

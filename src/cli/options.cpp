@@ -333,6 +333,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     line.command = Command::kHelp;
   } else if (first == "--version") {
     line.command = Command::kVersion;
+  } else if (first == "--new-instance") {
+    line.command = Command::kDesktop;
   } else if (first == "run") {
     return RunParser(args, Command::kRun).parse();
   } else if (first == "check") {
@@ -350,13 +352,18 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string usageText() {
-  return "Usage: orvanel run [OPTIONS] FILE\n"
+  return "Usage: orvanel [--new-instance] [FILE...]\n"
+         "       orvanel run [OPTIONS] FILE\n"
          "       orvanel check [OPTIONS] FILE...\n"
          "       orvanel export [OPTIONS] FILE -o OUT.html|OUT.md\n"
          "       orvanel convert IN OUT\n"
          "       orvanel --help | --version\n"
          "\n"
-         "Runs the worksheet FILE (RTF, or plain text in UTF-8 or Mac OS Roman; '-' reads\n"
+         "Without a command, opens the worksheets FILE... in the desktop application;\n"
+         "when it already runs on this display they open there instead (--new-instance\n"
+         "starts another).\n"
+         "\n"
+         "run runs the worksheet FILE (RTF, or plain text in UTF-8 or Mac OS Roman; '-' reads\n"
          "standard input) and writes the worksheet with its results to standard output as\n"
          "UTF-8 text. The status line goes to standard error; a failed run reports\n"
          "FILE:LINE:COLUMN. The settings in an RTF worksheet's options line apply.\n"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of the desktop application under a real X server (Xvfb, xcb platform):
-# open a copy of examples/tour.ov, type "\" to run it, find a word with Ctrl+F, save with
+# open a copy of examples/tour.ov, start the application again with another file (which
+# the running one must open), type "\" to run tour.ov, find a word with Ctrl+F, save with
 # Ctrl+S, quit with Ctrl+Q, and check that the file on disk holds the results. Every wait is
 # bounded; the whole test ends within 60 seconds.
 #   tests/app/e2e_test.sh PATH/TO/orvanel
@@ -91,6 +92,22 @@ done
 [ -n "$wid" ] || { echo "visible windows:" >&2; window_names; show_log; fail "no window titled with tour.ov within 20 s"; }
 title_before=$(xdotool getwindowname "$wid")
 echo "app_e2e: window $wid \"$title_before\""
+
+# A second start with another file hands it to the running application and ends.
+second="$(dirname "$sheet")/second.ov"
+printf '2+2=\n' >"$second"
+timeout 10 "$app" "$second" >>"$log" 2>&1
+code=$?
+[ $code -eq 0 ] || { show_log; fail "a second start with second.ov exited with status $code"; }
+handed=0
+for _ in $(seq 1 50); do
+  if xdotool search --onlyvisible --name '^second\.ov' >/dev/null 2>&1; then
+    handed=1
+    break
+  fi
+  sleep 0.2
+done
+[ $handed = 1 ] || { echo "visible windows:" >&2; window_names; show_log; fail "the running application did not open second.ov"; }
 
 # No window manager runs under Xvfb: give the window the input focus directly (and by a
 # click into the text), then type as a user would.
@@ -188,4 +205,4 @@ wait "$pid"
 code=$?
 [ $code -eq 0 ] || { show_log; fail "the application exited with status $code"; }
 trap - EXIT
-echo "app_e2e: ok: the run's results and a note typed after the find bar were saved to the plain-text file, and Ctrl+Q quit"
+echo "app_e2e: ok: a second start handed its file over; the run's results and a note typed after the find bar were saved to the plain-text file, and Ctrl+Q quit"

@@ -19,6 +19,7 @@ TEST(CommandLineTest, PicksTheCommand) {
   EXPECT_EQ(parse({"--help"}).command, Command::kHelp);
   EXPECT_EQ(parse({"-h"}).command, Command::kHelp);
   EXPECT_EQ(parse({"--version"}).command, Command::kVersion);
+  EXPECT_EQ(parse({"--new-instance", "sheet.ov"}).command, Command::kDesktop);
   EXPECT_EQ(parse({"convert", "a.ov", "b.txt"}).command, Command::kConvert);
   EXPECT_EQ(parse({"run", "--help"}).command, Command::kHelp);
   EXPECT_EQ(errorOf({"--bogus"}), "unknown option '--bogus'");

@@ -44,18 +44,11 @@ constexpr uint64_t kLastNibbles[9] = {lastNibbles(0), lastNibbles(1), lastNibble
                                       lastNibbles(3), lastNibbles(4), lastNibbles(5),
                                       lastNibbles(6), lastNibbles(7), lastNibbles(8)};
 
-// By the length of a number's point and fraction digits: the fraction
-// digits' bits, and 10^k for k fraction digits.
-constexpr uint64_t kFractionNibbles[10] = {0,
-                                           0,
-                                           lastNibbles(1),
-                                           lastNibbles(2),
-                                           lastNibbles(3),
-                                           lastNibbles(4),
-                                           lastNibbles(5),
-                                           lastNibbles(6),
-                                           lastNibbles(7),
-                                           lastNibbles(8)};
+// By the length t of a number's point and fraction digits (t - 1 digits
+// after a point, none without one): the fraction digits' bits, and 10^(t-1).
+constexpr uint64_t kFractionNibbles[10] = {
+    lastNibbles(0), lastNibbles(0), lastNibbles(1), lastNibbles(2), lastNibbles(3),
+    lastNibbles(4), lastNibbles(5), lastNibbles(6), lastNibbles(7), lastNibbles(8)};
 constexpr double kDivisor[10] = {1e0, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
 inline uint64_t load8(const char* p) {

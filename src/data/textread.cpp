@@ -5,8 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "data/text_windows.h"
-
 namespace orv {
 
 namespace {

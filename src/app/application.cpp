@@ -274,13 +274,9 @@ int runApplication(int argc, char** argv) {
   QApplication::setApplicationDisplayName("Orvanel");
   Dialogs dialogs;
   Application app(dialogs);
-  for (const std::string& alert : addOnRegistry().alerts())
-    dialogs.error(nullptr, "Orvanel", QString::fromStdString(alert));
-  int first = 1;
   const bool newInstance = argc > 1 && std::strcmp(argv[1], "--new-instance") == 0;
-  first += newInstance;
   QStringList paths;
-  for (int i = first; i < argc; ++i)
+  for (int i = newInstance ? 2 : 1; i < argc; ++i)
     paths << QFileInfo(QFile::decodeName(argv[i])).absoluteFilePath();
   InstanceLink link(InstanceLink::defaultSocketPath());
   if (!newInstance) {
@@ -288,6 +284,8 @@ int runApplication(int argc, char** argv) {
     QObject::connect(&link, &InstanceLink::filesHandedOver, &app, &Application::openHandedOver);
     link.listen();
   }
+  for (const std::string& alert : addOnRegistry().alerts())
+    dialogs.error(nullptr, "Orvanel", QString::fromStdString(alert));
   int opened = 0;
   for (const QString& path : paths) opened += app.openFile(path) != nullptr;
   if (opened == 0) app.newDocument();

@@ -1,6 +1,6 @@
 #include "app/find_bar.h"
 
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,34 +14,66 @@ namespace orv::app {
 
 FindBar::FindBar(QPlainTextEdit* editor, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), editor_(editor), dialogs_(dialogs) {
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(6, 3, 6, 3);
-  layout->addWidget(new QLabel(tr("Find:"), this));
-  field_ = new QLineEdit(this);
-  field_->setObjectName("findField");
-  field_->setClearButtonEnabled(true);
-  field_->installEventFilter(this);
-  layout->addWidget(field_, 1);
-  auto button = [this, layout](const QString& text, const char* name) {
+  // Two rows in one grid, so that the fields and buttons line up.
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(6, 3, 6, 3);
+  grid->setVerticalSpacing(3);
+  grid->setColumnStretch(1, 1);
+  auto field = [this](const char* name) {
+    auto* f = new QLineEdit(this);
+    f->setObjectName(name);
+    f->setClearButtonEnabled(true);
+    f->installEventFilter(this);
+    return f;
+  };
+  auto button = [this](const QString& text, const char* name) {
     auto* b = new QToolButton(this);
     b->setText(text);
     b->setObjectName(name);
     b->setAutoRaise(true);
-    layout->addWidget(b);
     return b;
   };
-  connect(button(tr("Previous"), "findPreviousButton"), &QToolButton::clicked, this,
-          &FindBar::findPrevious);
-  connect(button(tr("Next"), "findNextButton"), &QToolButton::clicked, this, &FindBar::findNext);
-  connect(button(tr("Close"), "findCloseButton"), &QToolButton::clicked, this, [this] {
+  field_ = field("findField");
+  auto* previous = button(tr("Previous"), "findPreviousButton");
+  auto* next = button(tr("Next"), "findNextButton");
+  auto* close = button(tr("Close"), "findCloseButton");
+  grid->addWidget(new QLabel(tr("Find:"), this), 0, 0);
+  grid->addWidget(field_, 0, 1);
+  grid->addWidget(previous, 0, 2);
+  grid->addWidget(next, 0, 3);
+  grid->addWidget(close, 0, 4);
+  replacement_ = field("replaceField");
+  auto* replaceOne = button(tr("Replace"), "replaceButton");
+  auto* replaceEvery = button(tr("Replace All"), "replaceAllButton");
+  replaced_ = new QLabel(this);
+  replaced_->setObjectName("replacedCount");
+  replaceRow_ = {new QLabel(tr("Replace with:"), this), replacement_, replaceOne, replaceEvery,
+                 replaced_};
+  for (int column = 0; column < static_cast<int>(replaceRow_.size()); ++column)
+    grid->addWidget(replaceRow_[column], 1, column);
+  // Tab goes from the word to its replacement, then to the buttons.
+  setTabOrder(field_, replacement_);
+  setTabOrder(replacement_, previous);
+
+  connect(previous, &QToolButton::clicked, this, &FindBar::findPrevious);
+  connect(next, &QToolButton::clicked, this, &FindBar::findNext);
+  connect(close, &QToolButton::clicked, this, [this] {
     hide();
     editor_->setFocus();
   });
+  connect(replaceOne, &QToolButton::clicked, this, &FindBar::replace);
+  connect(replaceEvery, &QToolButton::clicked, this, &FindBar::replaceAll);
   connect(field_, &QLineEdit::textEdited, this, &FindBar::findAsTyped);
+  connect(field_, &QLineEdit::textChanged, replaced_, &QLabel::clear);
   hide();
 }
 
+void FindBar::showReplaceRow(bool shown) {
+  for (QWidget* w : replaceRow_) w->setVisible(shown);
+}
+
 void FindBar::open() {
+  showReplaceRow(false);
   const QString selected = editor_->textCursor().selectedText();
   // A selection over a line end holds U+2029 in its text: not a word.
   if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator)) {
@@ -51,6 +83,12 @@ void FindBar::open() {
   show();
   field_->setFocus();
   field_->selectAll();
+}
+
+void FindBar::openReplace() {
+  open();
+  replaced_->clear();
+  showReplaceRow(true);
 }
 
 bool FindBar::findNext() { return find(false); }
@@ -71,6 +109,55 @@ bool FindBar::find(bool backward) {
   editor_->setTextCursor(found);
   editor_->ensureCursorVisible();
   return true;
+}
+
+bool FindBar::selectionIsWord() const {
+  const QString word = field_->text();
+  return !word.isEmpty() &&
+         editor_->textCursor().selectedText().compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// The text cannot change while a run goes on (the editor is read-only).
+bool FindBar::canReplace() {
+  if (!editor_->isReadOnly()) return true;
+  dialogs_.beep();
+  return false;
+}
+
+bool FindBar::replace() {
+  if (field_->text().isEmpty()) {
+    openReplace();
+    return false;
+  }
+  if (!canReplace()) return false;
+  if (selectionIsWord()) {
+    QTextCursor c = editor_->textCursor();
+    c.insertText(replacement_->text());
+    editor_->setTextCursor(c);
+  }
+  return find(false);
+}
+
+int FindBar::replaceAll() {
+  const QString word = field_->text();
+  if (word.isEmpty()) {
+    openReplace();
+    return 0;
+  }
+  if (!canReplace()) return 0;
+  QTextDocument* doc = editor_->document();
+  QTextCursor edit(doc);
+  edit.beginEditBlock();
+  int count = 0;
+  for (QTextCursor at = doc->find(word, 0); !at.isNull(); at = doc->find(word, at)) {
+    at.insertText(replacement_->text());
+    ++count;
+  }
+  edit.endEditBlock();
+  showFound(count > 0);
+  replaced_->setText(tr("%n replaced", nullptr, count));
+  if (count == 0) dialogs_.beep();
+  return count;
 }
 
 // While the word is typed, the first place from where the selection starts
@@ -109,12 +196,16 @@ void FindBar::showFound(bool found) {
   field_->setStyleSheet(found ? QString() : QStringLiteral("QLineEdit { background: #f6caca; }"));
 }
 
-// Enter finds the next place, Shift+Enter the one before, Escape closes.
+// Enter finds the next place (in the replacement field: replaces and finds
+// it), Shift+Enter the one before, Escape closes.
 bool FindBar::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == field_ && event->type() == QEvent::KeyPress) {
+  if ((watched == field_ || watched == replacement_) && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      find(key->modifiers() & Qt::ShiftModifier);
+      if (watched == replacement_)
+        replace();
+      else
+        find(key->modifiers() & Qt::ShiftModifier);
       return true;
     }
     if (key->key() == Qt::Key_Escape) {

@@ -2,12 +2,16 @@
 // the word is found as it is typed, Enter and Find Next go to the next place
 // after the cursor, Shift+Enter and Find Previous to the one before, round
 // the end of the text; Escape closes it. A word found nowhere colours the
-// field, and beeps when it was asked for.
+// field, and beeps when it was asked for. Replace opens it with a second row
+// that replaces the selected place and finds the next, or every place at
+// once as one step of the undo history.
 #pragma once
 
 #include <QTextCursor>
 #include <QWidget>
+#include <vector>
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -24,23 +28,37 @@ class FindBar : public QWidget {
   // Shows the bar with the field ready: the text's selection becomes the
   // word when it lies on one line.
   void open();
+  // The same with the replacement row as well.
+  void openReplace();
   // Select the next or previous place of the word; false when there is
   // none, or no word yet (the bar opens to ask for one).
   bool findNext();
   bool findPrevious();
+  // Replaces the place of the word that is selected, if one is, and selects
+  // the next; false (with a beep) when the text cannot change or the word
+  // is nowhere.
+  bool replace();
+  // Replaces every place of the word; how many.
+  int replaceAll();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool find(bool backward);
+  bool canReplace();
+  bool selectionIsWord() const;
   void findAsTyped();
   QTextCursor search(const QString& word, const QTextCursor& from, bool backward) const;
   void showFound(bool found);
+  void showReplaceRow(bool shown);
 
   QPlainTextEdit* editor_;
   Dialogs& dialogs_;
   QLineEdit* field_;
+  std::vector<QWidget*> replaceRow_;  // label, field, buttons, count
+  QLineEdit* replacement_;
+  QLabel* replaced_;  // what Replace All did
 };
 
 }  // namespace orv::app

@@ -76,6 +76,9 @@ void WorksheetWindow::buildMenus() {
           findBar_, &FindBar::findNext);
   connect(action(edit, tr("Find Pre&vious"), "findPrevious", QKeySequence::FindPrevious),
           &QAction::triggered, findBar_, &FindBar::findPrevious);
+  // Not QKeySequence::Replace: some desktops make that Ctrl+R, which runs.
+  replaceAction_ = action(edit, tr("Rep&lace..."), "replace", QKeySequence("Ctrl+H"));
+  connect(replaceAction_, &QAction::triggered, findBar_, &FindBar::openReplace);
   edit->addSeparator();
   QAction* prefs = action(edit, tr("Pr&eferences..."), "showPreferences", QKeySequence("Ctrl+,"));
   connect(prefs, &QAction::triggered, &app_, [this] { app_.showPreferences(); });

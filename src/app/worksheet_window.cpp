@@ -511,7 +511,7 @@ void WorksheetWindow::resizeEvent(QResizeEvent* event) {
 void WorksheetWindow::updateActions() {
   const bool busy = app_.busy();
   for (QAction* a : {newAction_, closeAction_, saveAction_, saveAsAction_, printAction_, runAction_,
-                     colouringAction_})
+                     colouringAction_, replaceAction_})
     a->setEnabled(!busy);
   revertAction_->setEnabled(!busy && !filePath_.isEmpty());
   printPlotAction_->setEnabled(!busy && plotWindow_->isVisible() && app_.plotDocument() == this);

@@ -126,6 +126,7 @@ class WorksheetWindow : public QMainWindow {
   QActionGroup* placesGroup_ = nullptr;
   QActionGroup* angleGroup_ = nullptr;
   QAction* colouringAction_ = nullptr;
+  QAction* replaceAction_ = nullptr;
   QMenu* formatMenu_ = nullptr;
   QAction* printPlotAction_ = nullptr;
   std::unique_ptr<PlotWindow> plotWindow_;

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolButton>
 #include <filesystem>
 #include <utility>
 
@@ -260,6 +262,54 @@ TEST_F(WindowTest, FindGoesRoundTheTextBothWaysAndBeepsForAWordThatIsNowhere) {
   action(w, "find")->trigger();
   EXPECT_TRUE(field->isVisible());
   EXPECT_EQ(field->text(), "beta");
+}
+
+TEST_F(WindowTest, ReplaceOneAtATimeOrAllAsOneUndoStepAndNotDuringARun) {
+  WorksheetWindow* w = window("a = 1\nb = a + A\na =\n");
+  w->show();
+  auto* field = w->findChild<QLineEdit*>("findField");
+  auto* replacement = w->findChild<QLineEdit*>("replaceField");
+  ASSERT_NE(replacement, nullptr);
+  action(w, "find")->trigger();
+  EXPECT_FALSE(replacement->isVisible());
+  action(w, "replace")->trigger();
+  EXPECT_TRUE(replacement->isVisible());
+
+  // Replace takes the selected place and selects the next; a place not
+  // selected is only found.
+  w->editor()->moveCursor(QTextCursor::Start);
+  QTest::keyClicks(field, "a");
+  replacement->setText("alpha");
+  QTest::keyClick(replacement, Qt::Key_Return);
+  EXPECT_EQ(text(w), "alpha = 1\nb = a + A\na =\n");
+  EXPECT_EQ(w->editor()->textCursor().selectionStart(), 14);
+  action(w, "findNext")->trigger();
+  EXPECT_EQ(w->editor()->textCursor().selectedText(), "A");
+  w->findChild<QToolButton*>("replaceButton")->click();
+  EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");
+
+  // Replace All: every place, whatever its case, even when the replacement
+  // holds the word; one Undo takes it all back.
+  field->setText("A");
+  replacement->setText("(a+1)");
+  w->findChild<QToolButton*>("replaceAllButton")->click();
+  EXPECT_EQ(text(w), "(a+1)lph(a+1) = 1\nb = (a+1) + (a+1)lph(a+1)\n(a+1) =\n");
+  EXPECT_EQ(w->findChild<QLabel*>("replacedCount")->text(), "6 replaced");
+  action(w, "undo")->trigger();
+  EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");
+  EXPECT_EQ(dialogs_.beeps, 0);
+
+  // Nothing to replace, or a run going on: the text stays, with a beep.
+  field->setText("zz");
+  w->findChild<QToolButton*>("replaceAllButton")->click();
+  EXPECT_EQ(dialogs_.beeps, 1);
+  app_.setBusy(true);
+  EXPECT_FALSE(action(w, "replace")->isEnabled());
+  field->setText("alpha");
+  w->findChild<QToolButton*>("replaceAllButton")->click();
+  EXPECT_EQ(dialogs_.beeps, 2);
+  app_.setBusy(false);
+  EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");
 }
 
 }  // namespace

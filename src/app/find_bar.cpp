@@ -1,5 +1,6 @@
 #include "app/find_bar.h"
 
+#include <QFont>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,14 +35,26 @@ FindBar::FindBar(QPlainTextEdit* editor, Dialogs& dialogs, QWidget* parent)
     return b;
   };
   field_ = field("findField");
+  // Two small switches, as editors draw them: "Aa" for case, an underlined
+  // "ab" for whole words; their tips say it in words.
+  auto option = [&button](const QString& text, const char* name, const QString& tip) {
+    QToolButton* b = button(text, name);
+    b->setCheckable(true);
+    b->setToolTip(tip);
+    return b;
+  };
+  matchCase_ = option(tr("Aa"), "matchCase", tr("Match case"));
+  wholeWords_ = option(tr("ab"), "wholeWords", tr("Whole words"));
+  QFont underlined = wholeWords_->font();
+  underlined.setUnderline(true);
+  wholeWords_->setFont(underlined);
   auto* previous = button(tr("Previous"), "findPreviousButton");
   auto* next = button(tr("Next"), "findNextButton");
   auto* close = button(tr("Close"), "findCloseButton");
-  grid->addWidget(new QLabel(tr("Find:"), this), 0, 0);
-  grid->addWidget(field_, 0, 1);
-  grid->addWidget(previous, 0, 2);
-  grid->addWidget(next, 0, 3);
-  grid->addWidget(close, 0, 4);
+  const QList<QWidget*> findRow = {
+      new QLabel(tr("Find:"), this), field_, matchCase_, wholeWords_, previous, next, close};
+  for (int column = 0; column < findRow.size(); ++column)
+    grid->addWidget(findRow[column], 0, column);
   replacement_ = field("replaceField");
   auto* replaceOne = button(tr("Replace"), "replaceButton");
   auto* replaceEvery = button(tr("Replace All"), "replaceAllButton");
@@ -49,11 +62,13 @@ FindBar::FindBar(QPlainTextEdit* editor, Dialogs& dialogs, QWidget* parent)
   replaced_->setObjectName("replacedCount");
   replaceRow_ = {new QLabel(tr("Replace with:"), this), replacement_, replaceOne, replaceEvery,
                  replaced_};
-  for (int column = 0; column < static_cast<int>(replaceRow_.size()); ++column)
-    grid->addWidget(replaceRow_[column], 1, column);
+  // Under the word's field, and the buttons under the find row's buttons.
+  const int replaceColumns[] = {0, 1, 4, 5, 6};
+  for (std::size_t i = 0; i < replaceRow_.size(); ++i)
+    grid->addWidget(replaceRow_[i], 1, replaceColumns[i]);
   // Tab goes from the word to its replacement, then to the buttons.
   setTabOrder(field_, replacement_);
-  setTabOrder(replacement_, previous);
+  setTabOrder(replacement_, matchCase_);
 
   connect(previous, &QToolButton::clicked, this, &FindBar::findPrevious);
   connect(next, &QToolButton::clicked, this, &FindBar::findNext);
@@ -65,6 +80,11 @@ FindBar::FindBar(QPlainTextEdit* editor, Dialogs& dialogs, QWidget* parent)
   connect(replaceEvery, &QToolButton::clicked, this, &FindBar::replaceAll);
   connect(field_, &QLineEdit::textEdited, this, &FindBar::findAsTyped);
   connect(field_, &QLineEdit::textChanged, replaced_, &QLabel::clear);
+  for (QToolButton* option : {matchCase_, wholeWords_})
+    connect(option, &QToolButton::toggled, this, [this] {
+      replaced_->clear();
+      findAsTyped();
+    });
   hide();
 }
 
@@ -113,8 +133,8 @@ bool FindBar::find(bool backward) {
 
 bool FindBar::selectionIsWord() const {
   const QString word = field_->text();
-  return !word.isEmpty() &&
-         editor_->textCursor().selectedText().compare(word, Qt::CaseInsensitive) == 0;
+  const Qt::CaseSensitivity cs = matchCase_->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  return !word.isEmpty() && editor_->textCursor().selectedText().compare(word, cs) == 0;
 }
 
 // The text cannot change while a run goes on (the editor is read-only).
@@ -149,7 +169,8 @@ int FindBar::replaceAll() {
   QTextCursor edit(doc);
   edit.beginEditBlock();
   int count = 0;
-  for (QTextCursor at = doc->find(word, 0); !at.isNull(); at = doc->find(word, at)) {
+  for (QTextCursor at = doc->find(word, 0, flags(false)); !at.isNull();
+       at = doc->find(word, at, flags(false))) {
     at.insertText(replacement_->text());
     ++count;
   }
@@ -178,16 +199,22 @@ void FindBar::findAsTyped() {
   editor_->ensureCursorVisible();
 }
 
+QTextDocument::FindFlags FindBar::flags(bool backward) const {
+  QTextDocument::FindFlags f;
+  if (backward) f |= QTextDocument::FindBackward;
+  if (matchCase_->isChecked()) f |= QTextDocument::FindCaseSensitively;
+  if (wholeWords_->isChecked()) f |= QTextDocument::FindWholeWords;
+  return f;
+}
+
 QTextCursor FindBar::search(const QString& word, const QTextCursor& from, bool backward) const {
   QTextDocument* doc = editor_->document();
-  const QTextDocument::FindFlags flags =
-      backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
-  QTextCursor found = doc->find(word, from, flags);
+  QTextCursor found = doc->find(word, from, flags(backward));
   if (found.isNull()) {
     // Round the end of the text to its other end.
     QTextCursor end(doc);
     if (backward) end.movePosition(QTextCursor::End);
-    found = doc->find(word, end, flags);
+    found = doc->find(word, end, flags(backward));
   }
   return found;
 }

@@ -2,18 +2,21 @@
 // the word is found as it is typed, Enter and Find Next go to the next place
 // after the cursor, Shift+Enter and Find Previous to the one before, round
 // the end of the text; Escape closes it. A word found nowhere colours the
-// field, and beeps when it was asked for. Replace opens it with a second row
-// that replaces the selected place and finds the next, or every place at
-// once as one step of the undo history.
+// field, and beeps when it was asked for. Case is aside, and a word may stand
+// inside another, unless Match case and Whole words say otherwise. Replace
+// opens the bar with a second row that replaces the selected place and finds
+// the next, or every place at once as one step of the undo history.
 #pragma once
 
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QWidget>
 #include <vector>
 
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QToolButton;
 
 namespace orv::app {
 
@@ -49,6 +52,7 @@ class FindBar : public QWidget {
   bool canReplace();
   bool selectionIsWord() const;
   void findAsTyped();
+  QTextDocument::FindFlags flags(bool backward) const;
   QTextCursor search(const QString& word, const QTextCursor& from, bool backward) const;
   void showFound(bool found);
   void showReplaceRow(bool shown);
@@ -56,6 +60,8 @@ class FindBar : public QWidget {
   QPlainTextEdit* editor_;
   Dialogs& dialogs_;
   QLineEdit* field_;
+  QToolButton* matchCase_;
+  QToolButton* wholeWords_;
   std::vector<QWidget*> replaceRow_;  // label, field, buttons, count
   QLineEdit* replacement_;
   QLabel* replaced_;  // what Replace All did

@@ -299,15 +299,31 @@ TEST_F(WindowTest, ReplaceOneAtATimeOrAllAsOneUndoStepAndNotDuringARun) {
   EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");
   EXPECT_EQ(dialogs_.beeps, 0);
 
+  // Match case and Whole words: only the variable a, not A nor the a's
+  // inside alpha.
+  w->findChild<QToolButton*>("matchCase")->setChecked(true);
+  w->findChild<QToolButton*>("wholeWords")->setChecked(true);
+  field->setText("a");
+  replacement->setText("x");
+  w->findChild<QToolButton*>("replaceAllButton")->click();
+  EXPECT_EQ(text(w), "alpha = 1\nb = x + alpha\nx =\n");
+  EXPECT_EQ(w->findChild<QLabel*>("replacedCount")->text(), "2 replaced");
+  action(w, "undo")->trigger();
+  field->setText("ALPHA");
+  w->findChild<QToolButton*>("replaceAllButton")->click();
+  EXPECT_EQ(dialogs_.beeps, 1) << "ALPHA is nowhere when case matters";
+  w->findChild<QToolButton*>("matchCase")->setChecked(false);
+  w->findChild<QToolButton*>("wholeWords")->setChecked(false);
+
   // Nothing to replace, or a run going on: the text stays, with a beep.
   field->setText("zz");
   w->findChild<QToolButton*>("replaceAllButton")->click();
-  EXPECT_EQ(dialogs_.beeps, 1);
+  EXPECT_EQ(dialogs_.beeps, 2);
   app_.setBusy(true);
   EXPECT_FALSE(action(w, "replace")->isEnabled());
   field->setText("alpha");
   w->findChild<QToolButton*>("replaceAllButton")->click();
-  EXPECT_EQ(dialogs_.beeps, 2);
+  EXPECT_EQ(dialogs_.beeps, 3);
   app_.setBusy(false);
   EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");
 }

@@ -290,11 +290,14 @@ TEST_F(WindowTest, ReplaceOneAtATimeOrAllAsOneUndoStepAndNotDuringARun) {
 
   // Replace All: every place, whatever its case, even when the replacement
   // holds the word; one Undo takes it all back.
-  field->setText("A");
-  replacement->setText("(a+1)");
-  w->findChild<QToolButton*>("replaceAllButton")->click();
+  auto replaceAll = [&](const char* word, const char* with) {
+    field->setText(word);
+    replacement->setText(with);
+    w->findChild<QToolButton*>("replaceAllButton")->click();
+    return w->findChild<QLabel*>("replacedCount")->text();
+  };
+  EXPECT_EQ(replaceAll("A", "(a+1)"), "6 replaced");
   EXPECT_EQ(text(w), "(a+1)lph(a+1) = 1\nb = (a+1) + (a+1)lph(a+1)\n(a+1) =\n");
-  EXPECT_EQ(w->findChild<QLabel*>("replacedCount")->text(), "6 replaced");
   action(w, "undo")->trigger();
   EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");
   EXPECT_EQ(dialogs_.beeps, 0);
@@ -303,26 +306,20 @@ TEST_F(WindowTest, ReplaceOneAtATimeOrAllAsOneUndoStepAndNotDuringARun) {
   // inside alpha.
   w->findChild<QToolButton*>("matchCase")->setChecked(true);
   w->findChild<QToolButton*>("wholeWords")->setChecked(true);
-  field->setText("a");
-  replacement->setText("x");
-  w->findChild<QToolButton*>("replaceAllButton")->click();
+  EXPECT_EQ(replaceAll("a", "x"), "2 replaced");
   EXPECT_EQ(text(w), "alpha = 1\nb = x + alpha\nx =\n");
-  EXPECT_EQ(w->findChild<QLabel*>("replacedCount")->text(), "2 replaced");
   action(w, "undo")->trigger();
-  field->setText("ALPHA");
-  w->findChild<QToolButton*>("replaceAllButton")->click();
+  EXPECT_EQ(replaceAll("ALPHA", "x"), "0 replaced");
   EXPECT_EQ(dialogs_.beeps, 1) << "ALPHA is nowhere when case matters";
   w->findChild<QToolButton*>("matchCase")->setChecked(false);
   w->findChild<QToolButton*>("wholeWords")->setChecked(false);
 
   // Nothing to replace, or a run going on: the text stays, with a beep.
-  field->setText("zz");
-  w->findChild<QToolButton*>("replaceAllButton")->click();
+  replaceAll("zz", "x");
   EXPECT_EQ(dialogs_.beeps, 2);
   app_.setBusy(true);
   EXPECT_FALSE(action(w, "replace")->isEnabled());
-  field->setText("alpha");
-  w->findChild<QToolButton*>("replaceAllButton")->click();
+  replaceAll("alpha", "x");
   EXPECT_EQ(dialogs_.beeps, 3);
   app_.setBusy(false);
   EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");

@@ -169,8 +169,8 @@ int FindBar::replaceAll() {
   QTextCursor edit(doc);
   edit.beginEditBlock();
   int count = 0;
-  for (QTextCursor at = doc->find(word, 0, flags(false)); !at.isNull();
-       at = doc->find(word, at, flags(false))) {
+  for (QTextCursor at = nextPlace(word, QTextCursor(doc), false); !at.isNull();
+       at = nextPlace(word, at, false)) {
     at.insertText(replacement_->text());
     ++count;
   }
@@ -199,22 +199,40 @@ void FindBar::findAsTyped() {
   editor_->ensureCursorVisible();
 }
 
-QTextDocument::FindFlags FindBar::flags(bool backward) const {
-  QTextDocument::FindFlags f;
-  if (backward) f |= QTextDocument::FindBackward;
-  if (matchCase_->isChecked()) f |= QTextDocument::FindCaseSensitively;
-  if (wholeWords_->isChecked()) f |= QTextDocument::FindWholeWords;
-  return f;
+namespace {
+
+// Letters, digits and '_' make up the names of worksheets.
+bool isNameCharacter(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+}  // namespace
+
+// The next place of [word] from [from] in one direction, or none. Whole
+// words are told apart here rather than by QTextDocument, which takes '_'
+// for a word's end where names go on.
+QTextCursor FindBar::nextPlace(const QString& word, const QTextCursor& from, bool backward) const {
+  QTextDocument* doc = editor_->document();
+  QTextDocument::FindFlags flags;
+  if (backward) flags |= QTextDocument::FindBackward;
+  if (matchCase_->isChecked()) flags |= QTextDocument::FindCaseSensitively;
+  for (QTextCursor at = doc->find(word, from, flags); !at.isNull();
+       at = doc->find(word, at, flags)) {
+    if (!wholeWords_->isChecked()) return at;
+    const int start = at.selectionStart(), end = at.selectionEnd();
+    if ((start == 0 || !isNameCharacter(doc->characterAt(start - 1))) &&
+        !isNameCharacter(doc->characterAt(end)))
+      return at;
+  }
+  return QTextCursor();
 }
 
 QTextCursor FindBar::search(const QString& word, const QTextCursor& from, bool backward) const {
   QTextDocument* doc = editor_->document();
-  QTextCursor found = doc->find(word, from, flags(backward));
+  QTextCursor found = nextPlace(word, from, backward);
   if (found.isNull()) {
     // Round the end of the text to its other end.
     QTextCursor end(doc);
     if (backward) end.movePosition(QTextCursor::End);
-    found = doc->find(word, end, flags(backward));
+    found = nextPlace(word, end, backward);
   }
   return found;
 }

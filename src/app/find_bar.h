@@ -9,7 +9,6 @@
 #pragma once
 
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QWidget>
 #include <vector>
 
@@ -52,7 +51,7 @@ class FindBar : public QWidget {
   bool canReplace();
   bool selectionIsWord() const;
   void findAsTyped();
-  QTextDocument::FindFlags flags(bool backward) const;
+  QTextCursor nextPlace(const QString& word, const QTextCursor& from, bool backward) const;
   QTextCursor search(const QString& word, const QTextCursor& from, bool backward) const;
   void showFound(bool found);
   void showReplaceRow(bool shown);

@@ -323,6 +323,12 @@ TEST_F(WindowTest, ReplaceOneAtATimeOrAllAsOneUndoStepAndNotDuringARun) {
   EXPECT_EQ(dialogs_.beeps, 3);
   app_.setBusy(false);
   EXPECT_EQ(text(w), "alpha = 1\nb = a + alpha\na =\n");
+
+  // A name goes on through '_': a_1 is no place of the whole word a.
+  w->editor()->setPlainText("a_1 = a + _a\n");
+  w->findChild<QToolButton*>("wholeWords")->setChecked(true);
+  EXPECT_EQ(replaceAll("a", "x"), "1 replaced");
+  EXPECT_EQ(text(w), "a_1 = x + _a\n");
 }
 
 }  // namespace

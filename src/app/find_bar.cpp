@@ -131,10 +131,20 @@ bool FindBar::find(bool backward) {
   return true;
 }
 
+namespace {
+
+// Letters, digits and '_' make up the names of worksheets.
+bool isNameCharacter(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+}  // namespace
+
+// The selection is a place of the word, as nextPlace would find it.
 bool FindBar::selectionIsWord() const {
   const QString word = field_->text();
+  const QTextCursor selection = editor_->textCursor();
   const Qt::CaseSensitivity cs = matchCase_->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
-  return !word.isEmpty() && editor_->textCursor().selectedText().compare(word, cs) == 0;
+  return !word.isEmpty() && selection.selectedText().compare(word, cs) == 0 &&
+         standsAlone(selection);
 }
 
 // The text cannot change while a run goes on (the editor is read-only).
@@ -199,29 +209,24 @@ void FindBar::findAsTyped() {
   editor_->ensureCursorVisible();
 }
 
-namespace {
+// Whole words are told apart here rather than by QTextDocument, which takes
+// '_' for a word's end where names go on.
+bool FindBar::standsAlone(const QTextCursor& place) const {
+  if (!wholeWords_->isChecked()) return true;
+  const QTextDocument* doc = editor_->document();
+  const int start = place.selectionStart(), end = place.selectionEnd();
+  return (start == 0 || !isNameCharacter(doc->characterAt(start - 1))) &&
+         !isNameCharacter(doc->characterAt(end));
+}
 
-// Letters, digits and '_' make up the names of worksheets.
-bool isNameCharacter(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
-
-}  // namespace
-
-// The next place of [word] from [from] in one direction, or none. Whole
-// words are told apart here rather than by QTextDocument, which takes '_'
-// for a word's end where names go on.
+// The next place of [word] from [from] in one direction, or none.
 QTextCursor FindBar::nextPlace(const QString& word, const QTextCursor& from, bool backward) const {
   QTextDocument* doc = editor_->document();
   QTextDocument::FindFlags flags;
   if (backward) flags |= QTextDocument::FindBackward;
   if (matchCase_->isChecked()) flags |= QTextDocument::FindCaseSensitively;
-  for (QTextCursor at = doc->find(word, from, flags); !at.isNull();
-       at = doc->find(word, at, flags)) {
-    if (!wholeWords_->isChecked()) return at;
-    const int start = at.selectionStart(), end = at.selectionEnd();
-    if ((start == 0 || !isNameCharacter(doc->characterAt(start - 1))) &&
-        !isNameCharacter(doc->characterAt(end)))
-      return at;
-  }
+  for (QTextCursor at = doc->find(word, from, flags); !at.isNull(); at = doc->find(word, at, flags))
+    if (standsAlone(at)) return at;
   return QTextCursor();
 }
 

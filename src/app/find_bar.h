@@ -50,6 +50,7 @@ class FindBar : public QWidget {
   bool find(bool backward);
   bool canReplace();
   bool selectionIsWord() const;
+  bool standsAlone(const QTextCursor& place) const;
   void findAsTyped();
   QTextCursor nextPlace(const QString& word, const QTextCursor& from, bool backward) const;
   QTextCursor search(const QString& word, const QTextCursor& from, bool backward) const;

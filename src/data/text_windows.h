@@ -6,9 +6,9 @@
 namespace orv {
 
 constexpr int kTextWindow = 64;
-// Bytes from a window's start that reading it may look at; the 8 bytes
-// before its start may be looked at too.
-constexpr std::ptrdiff_t kTextWindowReach = kTextWindow + 32;
+// Bytes from a window's start that reading it may look at (its own); the 8
+// bytes before its start may be looked at too.
+constexpr std::ptrdiff_t kTextWindowReach = kTextWindow;
 
 // Reads the plain numbers of the window at [p] into [*to], which has room
 // for kTextWindow / 2 + 4 values (a window holds at most kTextWindow / 2;
